@@ -1,0 +1,43 @@
+// talvane-tool: the command-line face of the program's core.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/context.h"
+
+namespace talvane::tool {
+
+struct Invocation {
+  Context& ctx;
+  RecordingUserInterface& ui;
+  std::vector<std::string> args;  // after the command word, as given (UTF-8)
+};
+
+struct Command {
+  const char* name;
+  const char* usage;  // arguments, for --help
+  const char* summary;
+  int min_args;
+  int max_args;  // -1: any number
+  std::function<int(Invocation&)> run;
+};
+
+// Every command group adds its commands here.
+std::vector<Command>& Commands();
+
+struct Registrar {
+  explicit Registrar(std::vector<Command> cmds);
+};
+
+// Failure of a command with a message of the tool's own (bad arguments).
+int UsageError(const std::string& text);
+// Prints a line of output (UTF-8) to standard output.
+void Out(const std::string& line);
+// Windows-1252 text for output.
+std::string Utf8(std::string_view ansi);
+// The program ended, or the operation failed: status 1.
+int Status(const Invocation& inv, bool ok);
+
+}  // namespace talvane::tool
