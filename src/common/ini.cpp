@@ -218,7 +218,8 @@ std::string SetIniValue(std::string_view bytes, std::string_view section, std::s
   std::vector<std::string> lines;
   for (std::string_view l : SplitLinesKeepEnds(text)) lines.emplace_back(l);
   auto parse = [&](std::size_t i, std::string& name) {
-    ParsedLine p = ParseLine(dec_text(lines[i]));
+    const std::string decoded = dec_text(lines[i]);
+    ParsedLine p = ParseLine(decoded);
     name.assign(p.name);
     return p.kind;
   };

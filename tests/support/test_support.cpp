@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -79,6 +81,21 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::vector<std::str
   run.out = ReadWholeFile(out_path).value_or("");
   run.err = ReadWholeFile(err_path).value_or("");
   return run;
+}
+
+DiskLimit::DiskLimit(unsigned long bytes) {
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit r{};
+  ::getrlimit(RLIMIT_FSIZE, &r);
+  old_cur_ = r.rlim_cur;
+  old_max_ = r.rlim_max;
+  r.rlim_cur = bytes;
+  ::setrlimit(RLIMIT_FSIZE, &r);
+}
+
+DiskLimit::~DiskLimit() {
+  rlimit r{old_cur_, old_max_};
+  ::setrlimit(RLIMIT_FSIZE, &r);
 }
 
 std::string RandomAnsi(std::mt19937& rng, std::size_t length, bool printable) {

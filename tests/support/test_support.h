@@ -46,6 +46,17 @@ struct ToolRun {
 // Runs talvane-tool with the arguments (no shell) and collects its output.
 ToolRun RunTool(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
 
+// While alive, no file may grow beyond `bytes` (writes fail with EFBIG, as
+// on a full disk). Works for root too, unlike a read-only folder.
+class DiskLimit {
+ public:
+  explicit DiskLimit(unsigned long bytes);
+  ~DiskLimit();
+
+ private:
+  unsigned long old_cur_, old_max_;
+};
+
 // Random Windows-1252 text of the given length; `printable` keeps to bytes
 // that have a character.
 std::string RandomAnsi(std::mt19937& rng, std::size_t length, bool printable = false);
