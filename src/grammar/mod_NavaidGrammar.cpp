@@ -1,6 +1,8 @@
 // Navaid grammar writers and the spoken forms of stations and ILS approaches.
 #include "grammar/navaid_grammar.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "common/unicode_file.h"
 

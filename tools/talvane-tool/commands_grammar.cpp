@@ -1,0 +1,126 @@
+// Grammar sources: writing them from the catalogue, the test grammar, and the
+// writer's benchmark.
+#include <chrono>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+
+#include "catalogue/command_catalogue.h"
+#include "catalogue/settings.h"
+#include "common/files.h"
+#include "common/text.h"
+#include "grammar/category_list.h"
+#include "grammar/grammar_writer.h"
+#include "grammar/navaid_lists.h"
+#include "tool.h"
+
+namespace talvane::tool {
+
+namespace {
+
+// What the program has in memory after start-up, for the grammar writers.
+struct Loaded {
+  Settings settings;
+  CommandCatalogue catalogue;
+  NavaidLists navaids;
+  CategoryList categories;
+  GrammarInputs inputs() const { return {settings, catalogue, categories, navaids}; }
+};
+
+// The start-up loads in the program's order. False when the program "ended".
+bool Load(Context& ctx, Loaded& l) {
+  if (!LoadSettings(ctx, l.settings)) return false;
+  if (!LoadCommandList(ctx, l.catalogue)) return false;
+  if (!LoadILSList(ctx, l.navaids)) return false;
+  if (!LoadNavaidList(ctx, l.navaids)) return false;
+  BuildCategoryList(l.catalogue, l.categories);
+  return true;
+}
+
+bool ParseIndex(const std::string& a, int& v) {
+  auto [p, ec] = std::from_chars(a.data(), a.data() + a.size(), v);
+  return ec == std::errc() && p == a.data() + a.size() && v >= 0 && v <= 32767;
+}
+
+int Failed(const Invocation& inv, const char* what) {
+  if (!inv.ui.exit_requested) std::fprintf(stderr, "talvane-tool: %s failed\n", what);
+  return 1;
+}
+
+int WriteGrammars(Invocation& inv) {
+  Loaded l;
+  if (!Load(inv.ctx, l)) return 1;
+  if (SaveGrammarFiles(inv.ctx, l.inputs()) != 0) return Failed(inv, "writing the grammar files");
+  return Status(inv, true);
+}
+
+int WriteTestGrammar(Invocation& inv) {
+  int command = 0, phrase = 0;
+  if (!ParseIndex(inv.args[0], command) || !ParseIndex(inv.args[1], phrase))
+    return UsageError("the command and phrase indices are whole numbers from 0");
+  Loaded l;
+  if (!Load(inv.ctx, l)) return 1;
+  if (SaveTestGrammar(inv.ctx, l.inputs(), command, phrase) != 0) return Failed(inv, "writing the test grammar");
+  return Status(inv, true);
+}
+
+// Writes every grammar source, navaid grammars included, into a scratch
+// program folder N times, so the installed grammars are left alone.
+int BenchGrammarWrite(Invocation& inv) {
+  int runs = 10;
+  if (!inv.args.empty() && (!ParseIndex(inv.args[0], runs) || runs == 0))
+    return UsageError("the number of runs is a whole number from 1");
+  Loaded l;
+  if (!Load(inv.ctx, l)) return 1;
+  l.settings.compileNavaids = 1;
+
+  std::string tmpl = (fs::temp_directory_path() / "talvane-bench-XXXXXX").string();
+  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a scratch folder");
+  const fs::path scratch = tmpl;
+  struct Cleanup {
+    fs::path p;
+    ~Cleanup() {
+      std::error_code ec;
+      fs::remove_all(p, ec);
+    }
+  } cleanup{scratch};
+  fs::create_directories(scratch / "Data");
+  fs::create_directories(scratch / "Grammars" / "Test");
+  const fs::path lists = inv.ctx.File("\\Data\\Generic Lists.bnf");
+  if (!CopyFileAtomic(lists, scratch / "Data" / "Generic Lists.bnf") &&
+      !AtomicWriteFile(scratch / "Data" / "Generic Lists.bnf", ""))
+    throw std::runtime_error("cannot prepare the scratch folder");
+  Context ctx{scratch, inv.ui};
+
+  using Clock = std::chrono::steady_clock;
+  double best = 1e30, total = 0;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = Clock::now();
+    if (SaveGrammarFiles(ctx, l.inputs()) != 0) return Failed(inv, "writing the grammar files");
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    best = std::min(best, ms);
+    total += ms;
+  }
+  std::uintmax_t bytes = 0;
+  for (const auto& e : fs::directory_iterator(scratch / "Grammars"))
+    if (e.is_regular_file()) bytes += e.file_size();
+  char line[256];
+  std::snprintf(line, sizeof line,
+                "bench-grammar-write: %d runs, %zu categories, %zu commands, %zu navaids, %zu ILS; "
+                "%.1f ms per run (best %.1f ms), %ju bytes of grammar per run",
+                runs, l.categories.CategoryNames.size(), l.catalogue.CommandList.size(), l.navaids.NavaidList.size(),
+                l.navaids.ILSList.size(), total / runs, best, bytes);
+  Out(line);
+  return Status(inv, true);
+}
+
+const Registrar kRegistrar({
+    {"write-grammars", "", "write every grammar source into Grammars", 0, 0, WriteGrammars},
+    {"write-test-grammar", "C P", "write Grammars/Test/Test.bnf for phrase P of command C", 2, 2, WriteTestGrammar},
+    {"bench-grammar-write", "[N]", "time writing all grammar sources with navaids, N runs (default 10)", 0, 1,
+     BenchGrammarWrite},
+});
+
+}  // namespace
+
+}  // namespace talvane::tool
