@@ -6,6 +6,7 @@
 #include "aircraft/checklist.h"
 #include "aircraft/checklist_text.h"
 #include "common/binary.h"
+#include "support/raw_formats.h"
 #include "support/test_support.h"
 
 namespace talvane {
@@ -14,36 +15,7 @@ namespace {
 using test::ReadFile;
 using test::WriteFile;
 
-// Independent writer of the checklist layout, for comparison.
-std::string RawChecklist(std::mt19937& rng) {
-  std::string counts, body;
-  auto put16 = [](std::string& o, int v) {
-    o += static_cast<char>(v & 0xFF);
-    o += static_cast<char>((v >> 8) & 0xFF);
-  };
-  auto put32 = [](std::string& o, std::int32_t v) {
-    for (int i = 0; i < 4; ++i) o += static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
-  };
-  auto text = [&](std::size_t width) {
-    std::string s = test::RandomAnsi(rng, rng() % (width + 40));
-    s.resize(width, ' ');
-    return s;
-  };
-  for (int s = 0; s < 12; ++s) {
-    int steps = static_cast<int>(rng() % 4) - 1 + 1;  // 0..3 steps
-    put16(counts, steps - 1);
-    for (int i = 0; i < steps; ++i) {
-      body += text(256) + text(256) + text(128);
-      int responses = 2 + static_cast<int>(rng() % 3);
-      put16(body, responses - 1);
-      for (int r = 0; r < responses; ++r) {
-        body += text(128);
-        put32(body, static_cast<std::int32_t>(rng()));
-      }
-    }
-  }
-  return counts + body;
-}
+std::string RawChecklist(std::mt19937& rng) { return test::RandomRawChecklist(rng); }
 
 EditedStep Fields(std::vector<EditedStep::Entry> entries) {
   EditedStep f;

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue_text.h"
 #include "catalogue/command_catalogue.h"
 #include "common/binary.h"
+#include "support/raw_formats.h"
 #include "support/test_support.h"
 
 namespace talvane {
@@ -11,52 +12,10 @@ namespace {
 using test::ReadFile;
 using test::WriteFile;
 
-// A catalogue file written independently of the program's writer: the layout
-// spelled out byte by byte.
-struct RawCommand {
-  std::string category, name, rule, text;
-  int value;
-  std::vector<std::string> phrases, readbacks;
-};
+using test::RawCommand;
 
-void Put16(std::string& out, int v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-void PutText(std::string& out, const std::string& s, std::size_t width) {
-  std::string f = s.substr(0, std::min(s.size(), width));
-  f.append(width - f.size(), ' ');
-  out += f;
-}
-std::string RawFile(const std::vector<RawCommand>& cmds) {
-  std::string out;
-  Put16(out, static_cast<int>(cmds.size()) - 1);
-  for (const auto& c : cmds) {
-    PutText(out, c.category, 32);
-    PutText(out, c.name, 128);
-    PutText(out, c.rule, 128);
-    PutText(out, c.text, 256);
-    Put16(out, c.value);
-    Put16(out, static_cast<int>(c.phrases.size()) - 1);
-    Put16(out, static_cast<int>(c.readbacks.size()) - 1);
-    for (const auto& p : c.phrases) PutText(out, p, 256);
-    for (const auto& r : c.readbacks) PutText(out, r, 256);
-  }
-  return out;
-}
-
-std::vector<RawCommand> RandomCommands(std::mt19937& rng, int count) {
-  std::vector<RawCommand> cmds;
-  auto len = [&](int max) { return static_cast<std::size_t>(rng() % static_cast<unsigned>(max)); };
-  for (int i = 0; i < count; ++i) {
-    RawCommand c{test::RandomAnsi(rng, len(40)), test::RandomAnsi(rng, len(140)), test::RandomAnsi(rng, len(140)),
-                 test::RandomAnsi(rng, len(300)), static_cast<int>(rng() % 65536) - 32768, {}, {}};
-    for (int n = static_cast<int>(rng() % 5); n > 0; --n) c.phrases.push_back(test::RandomAnsi(rng, len(300)));
-    for (int n = static_cast<int>(rng() % 4); n > 0; --n) c.readbacks.push_back(test::RandomAnsi(rng, len(300)));
-    cmds.push_back(std::move(c));
-  }
-  return cmds;
-}
+std::string RawFile(const std::vector<RawCommand>& cmds) { return test::RawCommandList(cmds); }
+std::vector<RawCommand> RandomCommands(std::mt19937& rng, int n) { return test::RandomRawCommands(rng, n); }
 
 TEST(CommandList, EmptyCommandIs550Bytes) {
   CommandCatalogue c;

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the project and runs talvane-tool on the demo: a simulator folder in a
+# Wine prefix with the program installed at Brevantix/Talvane below it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+rm -f build/demo/.laid-out  # start from the shipped files every time
+cmake --build build
+
+export WINEPREFIX="$PWD/build/demo/wineprefix"
+PROGRAM="$WINEPREFIX/drive_c/Program Files/Microsoft Games/Microsoft Flight Simulator X/Brevantix/Talvane"
+tool() {
+  echo
+  echo "\$ talvane-tool $*"
+  build/tools/talvane-tool --program-folder "$PROGRAM" "$@"
+}
+
+echo "Program folder: $PROGRAM"
+tool settings
+tool checklist-names
+tool assignments
+tool catalogue-resave
+tool checklist-export "Light Single Piston" - | head -n 24
+tool catalogue-export - | head -n 30
+for cmd in write-grammars script; do
+  if build/tools/talvane-tool --help | grep -q "^  $cmd"; then
+    case "$cmd" in
+      script) tool script "$PROGRAM/TalvaneScript.rtf" && head -c 600 "$PROGRAM/TalvaneScript.rtf" && echo ;;
+      *) tool "$cmd" && ls -l "$PROGRAM/Grammars" ;;
+    esac
+  fi
+done
+echo
+echo "Demo finished."

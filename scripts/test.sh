@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite: the plain build, a short run
+# of every fuzz target, and the suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+#   FUZZ_SECONDS=N   seconds per fuzz target (default 15; 0 skips fuzzing)
+#   SANITIZE=0       skips the sanitizer build
+set -euo pipefail
+cd "$(dirname "$0")/.."
+JOBS=${JOBS:-$(nproc)}
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$JOBS"
+
+if [ "${FUZZ_SECONDS:-15}" != 0 ]; then
+  bash scripts/fuzz.sh "${FUZZ_SECONDS:-15}"
+fi
+
+# Tests that drive a window need an X server; Qt tests use the offscreen platform.
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir build --output-on-failure -j "$JOBS"
+
+if [ "${SANITIZE:-1}" != 0 ]; then
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALVANE_SANITIZE=ON
+  cmake --build build-asan -j "$JOBS"
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  ctest --test-dir build-asan --output-on-failure -j "$JOBS"
+fi
