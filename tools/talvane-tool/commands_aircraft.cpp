@@ -1,0 +1,230 @@
+// The simulator's aircraft, checklist assignment and the kneeboard pages.
+#include <stdlib.h>
+
+#include <charconv>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+
+#include "aircraft/aircraft_tree.h"
+#include "aircraft/assignments.h"
+#include "aircraft/checklist.h"
+#include "aircraft/kneeboard.h"
+#include "aircraft/tree_keys.h"
+#include "catalogue/command_catalogue.h"
+#include "catalogue/settings.h"
+#include "common/text.h"
+#include "grammar/category_list.h"
+#include "tool.h"
+
+namespace talvane::tool {
+
+namespace {
+
+// What start-up loads on every path, "/restore" included.
+struct Aircraft {
+  Settings settings;
+  std::vector<std::string> SimObjectPaths;
+  AssignmentList assignments;
+  AircraftTree tree;
+};
+
+bool LoadAircraft(Invocation& inv, Aircraft& a) {
+  if (!LoadSettings(inv.ctx, a.settings)) return false;
+  if (!LoadSimObjectPaths(inv.ctx, a.settings, a.SimObjectPaths)) return false;
+  if (!LoadChecklistAssignments(inv.ctx, a.assignments)) return false;
+  LoadFSXAircraft(inv.ctx, a.SimObjectPaths, a.assignments, a.tree);
+  return true;
+}
+
+// The catalogue and its categories, for the grammar script of the pages.
+struct Script {
+  CommandCatalogue catalogue;
+  CategoryList categories;
+  ChecklistModel checklist;
+  GrammarScriptLines lines;
+  KneeboardSources Sources() { return {checklist, catalogue, categories, lines}; }
+};
+
+bool LoadScript(Invocation& inv, Script& s) {
+  if (!LoadCommandList(inv.ctx, s.catalogue)) return false;
+  BuildCategoryList(s.catalogue, s.categories);
+  return true;
+}
+
+std::string Field(const std::string& ansi) {
+  std::string t = Utf8(Trim(ansi));
+  for (char& c : t)
+    if (c == '\t') c = ' ';
+  return t;
+}
+
+int AircraftList(Invocation& inv) {
+  Aircraft a;
+  if (!LoadAircraft(inv, a)) return 1;
+  for (std::size_t m = 0; m < a.tree.manufacturers.size(); ++m) {
+    const auto& man = a.tree.manufacturers[m];
+    for (std::size_t t = 0; t < man.types.size(); ++t) {
+      const auto& type = man.types[t];
+      for (std::size_t v = 0; v < type.variations.size(); ++v) {
+        const auto& var = type.variations[v];
+        Out(TreeNodeKey(static_cast<int>(m), static_cast<int>(t), static_cast<int>(v)) + "\t" +
+            Field(man.levelName.str()) + "\t" + Field(type.levelName.str()) + "\t" + Field(var.levelName.str()) +
+            "\t" + Field(var.title.str()) + "\t" + ToDecimal(var.assignmentIndex) + "\t" +
+            var.textureFolder.string() + "\t" + var.kneeboardPage.string());
+      }
+    }
+  }
+  return Status(inv, true);
+}
+
+int Assign(Invocation& inv) {
+  bool write = false;
+  if (inv.args.size() == 3) {
+    if (inv.args[2] != "--write") return UsageError("the third argument can only be --write");
+    write = true;
+  }
+  const TreeSelection sel = DecodeTreeNodeKey(inv.args[0]);
+  if (!sel.IsVariation()) return UsageError(inv.args[0] + " is not the key of a variation (see `aircraft`)");
+
+  Aircraft a;
+  if (!LoadAircraft(inv, a)) return 1;
+  if (!a.tree.Variation(sel.manufacturer, sel.type, sel.variation))
+    return UsageError("no aircraft has the key " + inv.args[0] + " (see `aircraft`)");
+
+  std::optional<std::string> checklist;
+  if (inv.args[1] != "-") {
+    ChecklistModel names;
+    LoadChecklistNames(inv.ctx, names);
+    const std::string wanted = Utf8ToCp1252(inv.args[1]);
+    for (const auto& n : names.ChecklistNames)
+      if (SameName(n, wanted)) {
+        checklist = Trim(n);
+        break;
+      }
+    if (!checklist) return UsageError("no checklist named `" + inv.args[1] + "` (see `checklist-names`)");
+  }
+
+  Script script;
+  if (write && checklist && !LoadScript(inv, script)) return 1;
+  KneeboardSources sources = script.Sources();
+  const int rc = AssignChecklist(inv.ctx, a.tree, a.assignments, sources, sel, checklist, write);
+  const int saved = SaveChecklistAssignments(inv.ctx, a.assignments);
+  return Status(inv, rc == 0 && saved == 0);
+}
+
+int KneeboardUpdate(Invocation& inv) {
+  Aircraft a;
+  if (!LoadAircraft(inv, a)) return 1;
+  Script script;
+  if (!LoadScript(inv, script)) return 1;
+  KneeboardSources sources = script.Sources();
+  return Status(inv, UpdateAllKneeboardChecklists(inv.ctx, a.tree, a.assignments, sources));
+}
+
+int KneeboardRestore(Invocation& inv) {
+  Aircraft a;
+  if (!LoadAircraft(inv, a)) return 1;
+  // The restore ends the program itself, as "/restore" does.
+  return RestoreAllKneeboardChecklists(inv.ctx, a.tree, a.assignments) ? 0 : 1;
+}
+
+// --- bench-aircraft -------------------------------------------------------
+
+constexpr const char* kBenchMakers[] = {"Cessna",   "Piper",   "Beechcraft", "Boeing",   "Airbus",
+                                        "Mooney",   "Cirrus",  "Diamond",    "Embraer",  "Bombardier",
+                                        "de Havilland", "Grumman", "Lockheed", "Douglas", "Socata"};
+
+std::string BenchConfig(int i) {
+  const std::string maker = kBenchMakers[static_cast<std::size_t>(i) % std::size(kBenchMakers)];
+  const std::string type = "Model " + std::to_string(100 + i % 97);
+  std::string cfg =
+      "// Generated aircraft " + std::to_string(i) + "\r\n\r\n[General]\r\natc_type=" + maker +
+      "\r\natc_model=M" + std::to_string(i % 97) + "\r\nEditable=1\r\nperformance=Cruise 140 knots\r\n\r\n";
+  for (int n = 0; n < 3; ++n) {
+    cfg += "[fltsim." + std::to_string(n) + "]\r\ntitle\t\t= " + maker + " " + type + " #" + std::to_string(i) +
+           " Paint" + std::to_string(n + 1) + "\r\nsim=model\r\nmodel=\r\npanel=\r\nsound=\r\ntexture=" +
+           std::to_string(n + 1) + "\r\nkb_checklists=Model_check\r\nkb_reference=Model_ref\r\natc_id=N" +
+           std::to_string(10000 + i) + "\r\nui_manufacturer=\"" + maker + "\"\r\nui_type=" + type +
+           "\r\nui_variation=Folder " + std::to_string(i) + " Paint " + std::to_string(n + 1) +
+           "\r\ndescription=A generated aircraft for timing the discovery.\r\n\r\n";
+  }
+  cfg += "[WEIGHT_AND_BALANCE]\r\nmax_gross_weight=2550\r\nempty_weight=1454\r\nreference_datum_position=0,0,0\r\n"
+         "empty_weight_CG_position=-1.7,0,0\r\n\r\n[flight_tuning]\r\ncruise_lift_scalar=1.0\r\nparasite_drag_scalar"
+         "=1.0\r\ninduced_drag_scalar=1.0\r\n\r\n[views]\r\neyepoint=-1.5,-0.7,1.4\r\n";
+  return cfg;
+}
+
+int BenchAircraft(Invocation& inv) {
+  int count = 5000;
+  if (!inv.args.empty()) {
+    const std::string& s = inv.args[0];
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), count);
+    if (ec != std::errc() || p != s.data() + s.size() || count < 1 || count > 100000)
+      return UsageError("N is a number of aircraft folders from 1 to 100000");
+  }
+  std::string tmpl = (fs::temp_directory_path() / "talvane-bench-XXXXXX").string();
+  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a temporary folder");
+  const fs::path root = tmpl;
+  const fs::path program = root / "FSX" / "Brevantix" / "Talvane";
+  const fs::path airplanes = root / "FSX" / "SimObjects" / "Airplanes";
+  fs::create_directories(program);
+  for (int i = 0; i < count; ++i) {
+    const fs::path folder = airplanes / ("Aircraft_" + std::to_string(i));
+    fs::create_directories(folder);
+    for (int n = 1; n <= 3; ++n) fs::create_directory(folder / ("texture." + std::to_string(n)));
+    // Plain writes: a throw-away tree needs no flush to disk.
+    std::ofstream cfg(folder / (i % 2 ? "Aircraft.cfg" : "aircraft.cfg"), std::ios::binary);
+    cfg << BenchConfig(i);
+    std::ofstream air(folder / "Model.air", std::ios::binary);
+    air << "stand-in";
+    if (!cfg || !air) {
+      std::error_code ec;
+      fs::remove_all(root, ec);
+      throw std::runtime_error("cannot write the aircraft folders in " + root.string());
+    }
+  }
+
+  RecordingUserInterface ui;
+  Context ctx{program, ui};
+  const std::vector<std::string> paths = {"SimObjects\\Airplanes"};
+  double best = 0, first = 0;
+  std::size_t variations = 0, manufacturers = 0;
+  constexpr int kRuns = 3;
+  for (int run = 0; run < kRuns; ++run) {
+    AssignmentList assignments;
+    AircraftTree tree;
+    const auto start = std::chrono::steady_clock::now();
+    LoadFSXAircraft(ctx, paths, assignments, tree);
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (run == 0) first = ms;
+    if (run == 0 || ms < best) best = ms;
+    variations = assignments.records.size();
+    manufacturers = tree.manufacturers.size();
+  }
+  std::error_code ec;
+  fs::remove_all(root, ec);
+  char line[256];
+  std::snprintf(line, sizeof line,
+                "bench-aircraft: %d aircraft folders, %zu variations, %zu manufacturers: LoadFSXAircraft %.1f ms "
+                "(best of %d; first %.1f ms)",
+                count, variations, manufacturers, best, kRuns, first);
+  Out(line);
+  return 0;
+}
+
+const Registrar kRegistrar({
+    {"aircraft", "", "list the simulator's aircraft: key, names, title, record, texture folder, kneeboard page", 0,
+     0, AircraftList},
+    {"assign", "KEY CHECKLIST [--write]",
+     "assign a checklist (- to restore the default) to the aircraft KEY and save the assignments", 2, 3, Assign},
+    {"kneeboard-update", "", "write the kneeboard page of every assigned aircraft not yet written", 0, 0,
+     KneeboardUpdate},
+    {"kneeboard-restore", "", "put every written aircraft's original kneeboard page back", 0, 0, KneeboardRestore},
+    {"bench-aircraft", "[N]", "time the aircraft discovery on N generated aircraft folders (default 5000)", 0, 1,
+     BenchAircraft},
+});
+
+}  // namespace
+
+}  // namespace talvane::tool
