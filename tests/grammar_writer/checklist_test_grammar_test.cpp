@@ -28,11 +28,6 @@ TEST(ChecklistResponses, Layout) {
   EXPECT_EQ(lines, expected);
 }
 
-TEST(ChecklistResponses, TwoEntriesGiveTheDocumentedActivatableLine) {
-  const auto lines = Lines(ComposeChecklistResponses(SettingsWith({{"CHECKED", 1}, {"SET", 2}})));
-  EXPECT_EQ(lines[4], "!activatable <CHECKED> <SET> ;");
-}
-
 struct TestGrammar : GrammarFixture {
   Settings settings = SettingsWith({{"SET", 1}});
   CommandCatalogue catalogue;
