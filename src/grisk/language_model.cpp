@@ -1,0 +1,110 @@
+#include "grisk/language_model.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+namespace talvane::bgm {
+
+namespace {
+
+std::string_view Strip(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+std::vector<std::string> Split(std::string_view s) {
+  std::vector<std::string> out;
+  std::size_t at = 0;
+  while (at < s.size()) {
+    while (at < s.size() && (s[at] == ' ' || s[at] == '\t')) ++at;
+    std::size_t end = at;
+    while (end < s.size() && s[end] != ' ' && s[end] != '\t') ++end;
+    if (end > at) out.emplace_back(s.substr(at, end - at));
+    at = end;
+  }
+  return out;
+}
+
+}  // namespace
+
+LanguageModel DefaultLanguageModel() {
+  LanguageModel m;
+  m.acoustic_model = "/usr/share/pocketsphinx/model/en-us/en-us";
+  m.dictionary = "/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict";
+  m.phone_set = Split(
+      "AA AE AH AO AW AY B CH D DH EH ER EY F G HH IH IY JH K L M N NG OW OY P R S SH T TH UH UW V W Y Z ZH");
+  return m;
+}
+
+std::optional<LanguageModel> ParseLanguageModel(std::string_view text, const std::filesystem::path& folder,
+                                                std::string* error) {
+  LanguageModel m;
+  bool have_format = false, have_model = false, have_dict = false, have_phones = false;
+  int line_no = 0;
+  auto fail = [&](const std::string& e) -> std::optional<LanguageModel> {
+    if (error) *error = "line " + std::to_string(line_no) + ": " + e;
+    return std::nullopt;
+  };
+  std::size_t at = 0;
+  while (at <= text.size()) {
+    std::size_t end = text.find('\n', at);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = Strip(text.substr(at, end - at));
+    at = end + 1;
+    ++line_no;
+    if (line.empty() || line.front() == '#') continue;
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos) return fail("expected key = value");
+    const std::string key(Strip(line.substr(0, eq)));
+    const std::string value(Strip(line.substr(eq + 1)));
+    auto path = [&](const std::string& v) {
+      std::filesystem::path p(v);
+      return p.is_absolute() ? p : folder / p;
+    };
+    if (key == "format") {
+      if (value != kManifestFormat) return fail("unknown format \"" + value + "\"");
+      have_format = true;
+    } else if (key == "acoustic_model") {
+      m.acoustic_model = path(value);
+      have_model = !value.empty();
+    } else if (key == "dictionary") {
+      m.dictionary = path(value);
+      have_dict = !value.empty();
+    } else if (key == "phone_set") {
+      m.phone_set = Split(value);
+      have_phones = !m.phone_set.empty();
+    } else if (key == "sample_rate") {
+      auto [p, ec] = std::from_chars(value.data(), value.data() + value.size(), m.sample_rate);
+      if (ec != std::errc() || p != value.data() + value.size() || m.sample_rate < 8000 || m.sample_rate > 48000)
+        return fail("sample_rate must be a number of hertz from 8000 to 48000");
+    } else if (key.rfind("decoder.", 0) == 0 && key.size() > 8) {
+      m.decoder.emplace_back(key.substr(8), value);
+    } else if (key == "language") {
+      // Informative only.
+    } else {
+      return fail("unknown key \"" + key + "\"");
+    }
+    if (end == text.size()) break;
+  }
+  if (!have_format) return fail("the format line is missing");
+  if (!have_model || !have_dict || !have_phones) return fail("acoustic_model, dictionary and phone_set are required");
+  return m;
+}
+
+std::optional<LanguageModel> ReadLanguageModel(const std::filesystem::path& file, std::string* error) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    if (error) *error = "cannot open " + file.string();
+    return std::nullopt;
+  }
+  std::ostringstream s;
+  s << in.rdbuf();
+  std::string e;
+  auto m = ParseLanguageModel(s.str(), file.parent_path(), &e);
+  if (!m && error) *error = file.filename().string() + " " + e;
+  return m;
+}
+
+}  // namespace talvane::bgm
