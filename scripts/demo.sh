@@ -30,5 +30,12 @@ for cmd in write-grammars script; do
     esac
   fi
 done
+# The simulator's aircraft, their kneeboard pages written and put back.
+SIM="$WINEPREFIX/drive_c/Program Files/Microsoft Games/Microsoft Flight Simulator X"
+tool aircraft | cut -f1-6
+tool kneeboard-update
+head -n 16 "$SIM/SimObjects/Airplanes/C172/Cessna172SP_check.htm"
+tool assign KEY_3001001 "Turboprop Twin" --write
+tool kneeboard-restore
 echo
 echo "Demo finished."
