@@ -220,7 +220,7 @@ CompileResult CompileFolder(const CompileOptions& opt) {
   }
 
   GrammarSet set;
-  bool unreadable = false;
+  bool unreadable = false, all_decoded = true;
   for (const auto& path : sources) {
     const std::string file = path.filename().string();
     auto bytes = ReadWholeFile(path);
@@ -229,10 +229,14 @@ CompileResult CompileFolder(const CompileOptions& opt) {
       unreadable = true;
       continue;
     }
-    if (auto text = DecodeSource(*bytes, file, diag)) set.grammars.push_back(ParseSource(*text, file, diag));
+    if (auto text = DecodeSource(*bytes, file, diag))
+      set.grammars.push_back(ParseSource(*text, file, diag));
+    else
+      all_decoded = false;
   }
   if (unreadable) return failed(GRISK_ERR_IO, "a source cannot be read");
-  if (diag.errors() == 0) CheckGrammars(set, diag);
+  // Checked even after syntax errors, so one compile reports all it can.
+  CheckGrammars(set, diag, all_decoded);
   result.grammars = static_cast<int>(set.grammars.size());
   if (diag.errors() > 0) return failed(GRISK_ERR_GRAMMAR, "errors in the grammar sources");
 

@@ -167,7 +167,7 @@ bool GrammarSet::Resolve(std::size_t g, const std::string& name, RuleId& out) co
   return true;
 }
 
-void CheckGrammars(GrammarSet& set, Diagnostics& diag) {
+void CheckGrammars(GrammarSet& set, Diagnostics& diag, bool all_sources) {
   const std::size_t n = set.grammars.size();
   set.rule_index.assign(n, {});
   set.imported.assign(n, {});
@@ -194,7 +194,7 @@ void CheckGrammars(GrammarSet& set, Diagnostics& diag) {
   for (std::size_t g = 0; g < n; ++g)
     for (const auto& i : set.grammars[g].imports) {
       auto it = set.exported.find(i.name);
-      if (it == set.exported.end())
+      if (it == set.exported.end() && all_sources)
         diag.Error(set.grammars[g].file, i.pos, "<" + i.name + "> is imported, but no grammar exports it");
     }
 

@@ -33,7 +33,9 @@ struct GrammarSet {
   bool Resolve(std::size_t g, const std::string& name, RuleId& out) const;
 };
 
-// Runs every check; errors and warnings go to `diag`.
-void CheckGrammars(GrammarSet& set, Diagnostics& diag);
+// Runs every check; errors and warnings go to `diag`. When some sources of
+// the folder could not be read (`all_sources` false), imports are not held
+// against the exports of the others: the missing source may hold them.
+void CheckGrammars(GrammarSet& set, Diagnostics& diag, bool all_sources = true);
 
 }  // namespace talvane::grisk
