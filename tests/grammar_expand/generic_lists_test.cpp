@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 
@@ -317,11 +316,10 @@ TEST(GenericLists, DefinesAndExportsEveryImportedList) {
   for (const auto& [name, e] : g.rules) EXPECT_TRUE(used.count(name)) << name << " is never used";
 
   // The shipped catalogue refers only to these lists and the navaid ones.
-  const std::regex ref("<([A-Za-z0-9_]+)>");
   for (const auto& file : fs::directory_iterator(std::string(TALVANE_SOURCE_DIR) + "/data/catalogue")) {
     const std::string text = test::ReadFile(file.path());
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), ref); it != std::sregex_iterator(); ++it) {
-      const std::string name = Upper((*it)[1].str());
+    for (std::size_t o = text.find('<'); o != std::string::npos; o = text.find('<', o + 1)) {
+      const std::string name = Upper(text.substr(o + 1, text.find('>', o) - o - 1));
       if (name != "NAV_ID" && name != "NAV_NAME" && name != "RWY_APT_ID") {
         EXPECT_TRUE(exports.count(name)) << name;
       }

@@ -6,6 +6,8 @@
 namespace talvane {
 namespace {
 
+namespace fs = std::filesystem;
+
 TEST(ToolExpand, PhraseEntriesAsHeld) {
   auto r = test::RunTool({"expand-phrase", "flaps [up|down|]"});
   EXPECT_EQ(r.status, 0);
@@ -44,6 +46,19 @@ TEST(ToolExpand, BnfEncodeWritesUtf16WithCrLf) {
   const std::string expected("\xFF\xFE!\0g\0r\0a\0m\0m\0a\0r\0 \0\"\0G\0\xE9\0\"\0;\0\r\0\n\0\r\0\n\0<\0A\0>\0:\0 \0x\0;\0\r\0\n\0",
                              2 + 2 * 27);
   EXPECT_EQ(test::ReadFile(tmp / "out.bnf"), expected);
+
+  // The shipped source: the installed copy, once laid out, is its encoding.
+  const std::string source = std::string(TALVANE_SOURCE_DIR) + "/data/Generic Lists.bnf";
+  ASSERT_EQ(test::RunTool({"bnf-encode", source, (tmp / "gl.bnf").string()}).status, 0);
+  const std::string encoded = test::ReadFile(tmp / "gl.bnf");
+  std::string ascii;
+  for (std::size_t i = 2; i + 1 < encoded.size(); i += 2) ascii += encoded[i];
+  EXPECT_EQ(ascii.substr(ascii.size() - 3), ";\r\n");
+  EXPECT_EQ(ascii.find("\n\n"), std::string::npos);
+  const fs::path installed = fs::path(TALVANE_PROGRAM_DIR) / "Data" / "Generic Lists.bnf";
+  if (fs::exists(installed)) {
+    EXPECT_EQ(test::ReadFile(installed), encoded);
+  }
 
   test::WriteFile(tmp / "bad.bnf", "\xE9");
   EXPECT_EQ(test::RunTool({"bnf-encode", (tmp / "bad.bnf").string(), (tmp / "x.bnf").string()}).status, 1);
