@@ -139,8 +139,8 @@ TEST(CheckPhraseSyntax, AllowedCharactersAndNesting) {
 
 // --- Against literal readings of the steps --------------------------------
 
-// The restarting walk as described: compare each entry with the one before
-// (the first with the empty text), remove the first match, start again.
+// The restarting walk, one removal at a time: compare each entry with the one
+// before (the first with the empty text), remove the first match, start again.
 void LiteralRemoveDuplicates(Strings& l) {
   for (bool removed = true; removed;) {
     removed = false;
@@ -178,7 +178,7 @@ TEST(ExpansionLess, OrdinalOnUtf16CodeUnits) {
   EXPECT_TRUE(ExpansionLess("\xFF", "\x80"));
 }
 
-// The expansion read literally: optional parts first, then the first group,
+// The expansion one step per call: optional parts first, then the first group,
 // one step per call, each phrase trimmed before the step.
 bool LiteralExpand(const std::string& s, Strings& out) {
   if (out.size() > 5000) return false;
@@ -188,9 +188,12 @@ bool LiteralExpand(const std::string& s, Strings& out) {
     return p != std::string::npos && t.find(c, p + 1) != std::string::npos;
   };
   Strings next;
-  if (pair('(', ')')) next = ExpandOptionalParts(t);
-  else if (pair('[', ']')) next = ExpandAlternatives(t);
-  else {
+  if (pair('(', ')')) {
+    next = ExpandOptionalParts(t);
+    if (next.empty()) return false;  // more parts than the list can hold
+  } else if (pair('[', ']')) {
+    next = ExpandAlternatives(t);
+  } else {
     out.push_back(s);
     return true;
   }
@@ -240,8 +243,8 @@ TEST(ExpandPhrase, EqualsTheStepByStepExpansion) {
   }
 }
 
-// For phrases without nesting, the steps themselves against the marker and
-// split readings of the original routine.
+// Without nesting, each step against a plain reading: every part replaced by
+// a marker and then kept or dropped; the group split at every bar.
 TEST(ExpandSteps, FlatPhrasesMatchTheMarkerAndSplitReadings) {
   std::mt19937 rng(5);
   for (int round = 0; round < 2000; ++round) {
