@@ -20,8 +20,10 @@ tool settings
 tool checklist-names
 tool assignments
 tool catalogue-resave
-tool checklist-export "Light Single Piston" - | head -n 24
-tool catalogue-export - | head -n 30
+OUT=$(mktemp -d)
+trap 'rm -rf "$OUT"' EXIT
+tool checklist-export "Light Single Piston" "$OUT/checklist.txt" && head -n 24 "$OUT/checklist.txt"
+tool catalogue-export "$OUT/catalogue.txt" && head -n 30 "$OUT/catalogue.txt"
 for cmd in write-grammars script; do
   if build/tools/talvane-tool --help | grep -q "^  $cmd"; then
     case "$cmd" in
