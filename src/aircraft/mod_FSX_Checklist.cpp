@@ -18,11 +18,6 @@ const std::array<const char*, kSectionCount> kSectionKneeboardHeadings = {
 
 namespace {
 
-std::int16_t LastIndexOf(std::size_t count) {
-  if (count > 32768) throw FormatError("too many entries for the file format");
-  return static_cast<std::int16_t>(static_cast<int>(count) - 1);
-}
-
 StepResponse Response(std::string_view text, std::int32_t number) {
   StepResponse r;
   r.response = text;
@@ -43,13 +38,13 @@ ChecklistStep NewChecklistStep() {
 
 std::string SerializeChecklist(const ChecklistSections& sections) {
   ByteWriter w;
-  for (const auto& sec : sections) w.I16(LastIndexOf(sec.steps.size()));
+  for (const auto& sec : sections) w.LastIndex(sec.steps.size());
   for (const auto& sec : sections) {
     for (const auto& step : sec.steps) {
       w.Text(step.challenge.str(), 256);
       w.Text(step.pronunciation.str(), 256);
       w.Text(step.responseText.str(), 128);
-      w.I16(LastIndexOf(step.responses.size()));
+      w.LastIndex(step.responses.size());
       for (const auto& r : step.responses) {
         w.Text(r.response.str(), 128);
         w.I32(r.functionNumber);
@@ -148,7 +143,7 @@ int SaveChecklistFile(Context& ctx, ChecklistModel& m, const EditedStep& fields)
 
 std::string SerializeAssignments(const AssignmentList& a) {
   ByteWriter w;
-  w.I16(LastIndexOf(a.records.size()));
+  w.LastIndex(a.records.size());
   for (const auto& rec : a.records) {
     w.Text(rec.aircraftTitle.str(), 256);
     w.Text(rec.checklistName.str(), 256);

@@ -10,12 +10,6 @@ namespace talvane {
 
 namespace {
 
-// The 16-bit last index of a list that is about to be written.
-std::int16_t LastIndexOf(std::size_t count) {
-  if (count > 32768) throw FormatError("too many entries for the file format");
-  return static_cast<std::int16_t>(static_cast<int>(count) - 1);
-}
-
 // The writers' shared path: report a missing settings file, else write the key.
 void WriteMainKey(Context& ctx, std::string_view key, const std::string& value, std::string_view what) {
   const fs::path file = ctx.File(kSettingsFile);
@@ -32,15 +26,15 @@ void WriteMainKey(Context& ctx, std::string_view key, const std::string& value, 
 
 std::string SerializeCommandList(const CommandCatalogue& c) {
   ByteWriter w;
-  w.I16(LastIndexOf(c.CommandList.size()));
+  w.LastIndex(c.CommandList.size());
   for (const CommandRecord& rec : c.CommandList) {
     w.Text(rec.category.str(), 32);
     w.Text(rec.commandName.str(), 128);
     w.Text(rec.ruleName.str(), 128);
     w.Text(rec.commandText.str(), 256);
     w.I16(rec.commandValue);
-    w.I16(LastIndexOf(rec.grammars.size()));
-    w.I16(LastIndexOf(rec.readbacks.size()));
+    w.LastIndex(rec.grammars.size());
+    w.LastIndex(rec.readbacks.size());
     for (const auto& g : rec.grammars) w.Text(g.str(), 256);
     for (const auto& b : rec.readbacks) w.Text(b.str(), 256);
   }

@@ -46,6 +46,11 @@ void ByteWriter::I32(std::int32_t v) {
   for (int i = 0; i < 4; ++i) out_ += static_cast<char>((u >> (8 * i)) & 0xFF);
 }
 
+void ByteWriter::LastIndex(std::size_t count) {
+  if (count > 32768) throw FormatError("too many entries for the file format");
+  I16(static_cast<std::int16_t>(static_cast<int>(count) - 1));
+}
+
 void ByteWriter::Text(std::string_view s, std::size_t width) {
   std::size_t n = s.size() < width ? s.size() : width;
   out_.append(s.data(), n);

@@ -40,6 +40,9 @@ class ByteWriter {
  public:
   void I16(std::int16_t v);
   void I32(std::int32_t v);
+  // The 16-bit last index (count minus one) written before a list; throws
+  // FormatError when the list is longer than the format can count.
+  void LastIndex(std::size_t count);
   // The text cut or space-padded to `width` bytes.
   void Text(std::string_view s, std::size_t width);
   const std::string& bytes() const { return out_; }
