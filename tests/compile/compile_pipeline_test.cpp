@@ -31,7 +31,7 @@ struct UiProbe : RecordingUserInterface {
   }
 };
 
-class CompileAction : public ::testing::Test {
+class compile_CompileAction : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(folder / "Data");
@@ -77,7 +77,7 @@ class CompileAction : public ::testing::Test {
 const std::string kConfirmation =
     "\rAll changes to the grammars and readbacks have been saved.\r\rPlease press OK to continue...";
 
-TEST_F(CompileAction, SuccessWithoutTheSimulator) {
+TEST_F(compile_CompileAction, SuccessWithoutTheSimulator) {
   EXPECT_EQ(Run(0), CompileOutcome::kCompiled);
   EXPECT_EQ(ui.progress_title, "Compiling Grammar Files");
   const std::string text = "Saving and compiling your grammar files.  This process will take a few minutes\r\rPlease standby...";
@@ -101,7 +101,7 @@ TEST_F(CompileAction, SuccessWithoutTheSimulator) {
   EXPECT_EQ(disabled, 1);
 }
 
-TEST_F(CompileAction, RestartQuestionOnlyWhenBothRun) {
+TEST_F(compile_CompileAction, RestartQuestionOnlyWhenBothRun) {
   windows.simulator = true;
   Run(0);
   EXPECT_EQ(ui.messages.back().text, kConfirmation);
@@ -123,7 +123,7 @@ TEST_F(CompileAction, RestartQuestionOnlyWhenBothRun) {
   EXPECT_EQ(m.icon, kIconInformation);
 }
 
-TEST_F(CompileAction, CompileFailure) {
+TEST_F(compile_CompileAction, CompileFailure) {
   windows.simulator = windows.voice_module = true;
   EXPECT_EQ(Run(3), CompileOutcome::kCompileFailed);
   ASSERT_EQ(ui.messages.size(), 1u);
@@ -137,7 +137,7 @@ TEST_F(CompileAction, CompileFailure) {
   EXPECT_EQ(disabled, 1);
 }
 
-TEST_F(CompileAction, ExportFailureSkipsTheCompiler) {
+TEST_F(compile_CompileAction, ExportFailureSkipsTheCompiler) {
   fs::remove(folder / "Data" / "Generic Lists.bnf");  // the generic lists cannot be provided
   EXPECT_EQ(Run(0), CompileOutcome::kExportFailed);
   EXPECT_TRUE(calls.empty());

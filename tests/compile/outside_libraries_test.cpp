@@ -11,7 +11,7 @@ namespace {
 
 using test::WriteFile;
 
-TEST(OutsideLibraries, NothingIsCalledBeforeTheLibrariesAreReady) {
+TEST(compile_OutsideLibraries, NothingIsCalledBeforeTheLibrariesAreReady) {
   test::ProgramFixture f;
   OutsideLibraries libs(f.ctx);
   EXPECT_EQ(libs.fnBinCompile_Call(0, 0, 0), OutsideLibraries::kNotCalled);
@@ -20,7 +20,7 @@ TEST(OutsideLibraries, NothingIsCalledBeforeTheLibrariesAreReady) {
   EXPECT_TRUE(f.ui.messages.empty());  // not even an attempt to load
 }
 
-TEST(OutsideLibraries, MissingAndBrokenLibrariesAreReportedOnce) {
+TEST(compile_OutsideLibraries, MissingAndBrokenLibrariesAreReportedOnce) {
   test::ProgramFixture f;
   WriteFile(f.folder / "libkelo.so", "this is not a shared library");
   OutsideLibraries libs(f.ctx);
@@ -50,7 +50,7 @@ TEST(OutsideLibraries, MissingAndBrokenLibrariesAreReportedOnce) {
   EXPECT_NE(g.ui.messages[0].text.find("it has no entry point fnBinCompile_Call"), std::string::npos);
 }
 
-TEST(OutsideLibraries, CallsReachTheLibrariesInTheProgramFolder) {
+TEST(compile_OutsideLibraries, CallsReachTheLibrariesInTheProgramFolder) {
   test::ProgramFixture f;
   for (const char* file : {"libkelo.so", "libgrisk.so", "grisk-g2p"})
     ASSERT_TRUE(CopyFileAtomic(fs::path(TALVANE_PROGRAM_DIR) / file, f.folder / file));

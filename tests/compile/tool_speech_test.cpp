@@ -18,7 +18,7 @@ std::string Utf16File(const std::string& ascii_lf) {
   return out;
 }
 
-class ToolSpeech : public ::testing::Test {
+class compile_ToolSpeech : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::copy(TALVANE_PROGRAM_DIR, folder.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
@@ -41,7 +41,7 @@ class ToolSpeech : public ::testing::Test {
   TempFolder folder, prefix;
 };
 
-TEST_F(ToolSpeech, CompileTheShippedCatalogueWithNavaids) {
+TEST_F(compile_ToolSpeech, CompileTheShippedCatalogueWithNavaids) {
   if (!FileExists(folder / "Data" / "Nav_Info.txt")) GTEST_SKIP() << "the build made no navaid lists";
   ASSERT_NE(ReadFile(folder / "TV_Information.cfg").find("compileNavaids=1"), std::string::npos);
   auto r = Run({"compile"});
@@ -56,7 +56,7 @@ TEST_F(ToolSpeech, CompileTheShippedCatalogueWithNavaids) {
   EXPECT_TRUE(FileExists(folder / "Data" / "CommandList.bak"));  // the catalogue was saved first
 }
 
-TEST_F(ToolSpeech, CompileErrorsAreReported) {
+TEST_F(compile_ToolSpeech, CompileErrorsAreReported) {
   // A source the writers did not make, left in the grammar folder.
   WriteFile(folder / "Grammars" / "Broken.bnf", Utf16File("!grammar \"Broken\";\n!start<B>;\n<B>: (one;\n"));
   auto r = Run({"compile"});
@@ -68,7 +68,7 @@ TEST_F(ToolSpeech, CompileErrorsAreReported) {
       << r.err;
 }
 
-TEST_F(ToolSpeech, VoicesAndSpeak) {
+TEST_F(compile_ToolSpeech, VoicesAndSpeak) {
   auto v = Run({"voices"});
   ASSERT_EQ(v.status, 0) << v.err;
   EXPECT_EQ(v.out, "1 Samantha (US English)\n2 Tom (US English)\n3 Daniel (UK English)\n4 Emily (UK English)\n");

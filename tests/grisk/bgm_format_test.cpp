@@ -61,7 +61,7 @@ Grammar RandomGrammar(std::mt19937& rng) {
   return g;
 }
 
-TEST(BgmFormat, RandomRoundTrips) {
+TEST(grisk_BgmFormat, RandomRoundTrips) {
   std::mt19937 rng(1234);
   for (int i = 0; i < 500; ++i) {
     const Grammar g = RandomGrammar(rng);
@@ -73,7 +73,7 @@ TEST(BgmFormat, RandomRoundTrips) {
   }
 }
 
-TEST(BgmFormat, DamagedImagesAreRefused) {
+TEST(grisk_BgmFormat, DamagedImagesAreRefused) {
   std::mt19937 rng(99);
   const std::string image = Write(RandomGrammar(rng));
   EXPECT_NE(Read(image.substr(0, image.size() - 1)).error, "");
@@ -94,7 +94,7 @@ TEST(BgmFormat, DamagedImagesAreRefused) {
 }
 
 // Images with a correct checksum whose content does not hold together.
-TEST(BgmFormat, InconsistentContentIsRefused) {
+TEST(grisk_BgmFormat, InconsistentContentIsRefused) {
   Grammar g;
   g.name = "G";
   g.source_file = "G.bnf";
@@ -132,7 +132,7 @@ TEST(BgmFormat, InconsistentContentIsRefused) {
   refused(bad, "empty tag");
 }
 
-TEST(LanguageModelManifest, ShippedManifestAndErrors) {
+TEST(grisk_LanguageModelManifest, ShippedManifestAndErrors) {
   std::string error;
   auto m = ReadLanguageModel(std::filesystem::path(TALVANE_SOURCE_DIR) / "data" / kManifestName, &error);
   ASSERT_TRUE(m) << error;

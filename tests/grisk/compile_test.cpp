@@ -38,7 +38,7 @@ const char* kCategory =
     "<AP_MASTER_ON>:\n\t!action(\"|12\")\n\t!ignore(\n\t\t(\n\t\tautopilot <WORD_ON>\n\t\t)\n\t)\n;\n"
     "<AP_HDG>:\n\t!action(\"|20:\")\n\t!ignore(\n\t\t(\n\t\theading <HDG>\n\t\t)\n\t)\n;\n";
 
-TEST(CompiledGraphs, CommandTextsWithTheShippedLists) {
+TEST(grisk_CompiledGraphs, CommandTextsWithTheShippedLists) {
   auto g = Compile({{"Generic Lists.bnf", test::GenericListsSource()}, {"Autopilot.bnf", kCategory}});
   // The example of the dialect page: every word ignored, the tags spell the value.
   EXPECT_EQ(Recognise(g, "AP_ALT_SET", "set altitude to flight level three five zero"),
@@ -52,7 +52,7 @@ TEST(CompiledGraphs, CommandTextsWithTheShippedLists) {
   EXPECT_EQ(Recognise(g, "AP_HDG", "heading two seven zero"), std::set<std::string>{"|20: 2 7 0"});
 }
 
-TEST(CompiledGraphs, IgnoreScopesAndTags) {
+TEST(grisk_CompiledGraphs, IgnoreScopesAndTags) {
   auto g = Compile({{"L.bnf", "!grammar \"L\";\n!export<N>;\n<N>: one !action(\"1\") | two !action(\"2\");\n"},
                     {"T.bnf", "!grammar \"T\";\n!import<N>;\n!start<A>;\n!start<B>;\n"
                               "<A>: say <N> please;\n<B>: !ignore(say <P>) please;\n<P>: <N> !action(\"p\");\n"}});
@@ -66,7 +66,7 @@ TEST(CompiledGraphs, IgnoreScopesAndTags) {
   EXPECT_EQ(t.tags, std::vector<std::string>{"p"});
 }
 
-TEST(CompiledGraphs, ConfusablePhrasesOfDifferentCommands) {
+TEST(grisk_CompiledGraphs, ConfusablePhrasesOfDifferentCommands) {
   auto g = Compile({{"L.bnf", "!grammar \"L\";\n!export<N>;\n<N>: one | two;\n"},
                     {"A.bnf", "!grammar \"A\";\n!import<N>;\n!start<GEAR_UP>;\n!start<FLAPS>;\n"
                               "<GEAR_UP>: !optional(please) gear up | gear <N>;\n<FLAPS>: flaps <N> | flaps up;\n"},
@@ -79,7 +79,7 @@ TEST(CompiledGraphs, ConfusablePhrasesOfDifferentCommands) {
   EXPECT_EQ(found, (std::set<std::string>{"flaps <N> = FLAPS/FLAPS2", "gear up = GEAR_UP/RAISE"}));
 }
 
-TEST(Pronunciations, DictionaryPartsAndPhonemizerMapping) {
+TEST(grisk_Pronunciations, DictionaryPartsAndPhonemizerMapping) {
   Dictionary dict;
   dict.Add("x", "EH K S");
   dict.Add("ray", "R EY");
@@ -115,7 +115,7 @@ TEST(Pronunciations, DictionaryPartsAndPhonemizerMapping) {
 }
 
 // A program folder with the shipped generic lists and manifest.
-class CompileFolderTest : public ::testing::Test {
+class grisk_CompileFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(folder / "Grammars" / "Test");
@@ -138,7 +138,7 @@ class CompileFolderTest : public ::testing::Test {
   CompileOptions options;
 };
 
-TEST_F(CompileFolderTest, WritesGrammarsRuleListAndLog) {
+TEST_F(grisk_CompileFolderTest, WritesGrammarsRuleListAndLog) {
   WriteFile(folder / "Grammars" / "Gone.bgm", "stale");
   const CompileResult r = CompileFolder(options);
   ASSERT_EQ(r.status, GRISK_OK) << Log();
@@ -161,7 +161,7 @@ TEST_F(CompileFolderTest, WritesGrammarsRuleListAndLog) {
   EXPECT_EQ(log.substr(log.rfind("Summary:"), 30), "Summary: 3 grammars compiled, ");
 }
 
-TEST_F(CompileFolderTest, AnErrorChangesNothing) {
+TEST_F(grisk_CompileFolderTest, AnErrorChangesNothing) {
   ASSERT_EQ(CompileFolder(options).status, GRISK_OK) << Log();
   const std::string before = ReadFile(folder / "Grammars" / "Autopilot.bgm");
   const std::string rules = ReadFile(folder / "Data" / kRuleListName);
@@ -183,7 +183,7 @@ TEST_F(CompileFolderTest, AnErrorChangesNothing) {
             std::string::npos);
 }
 
-TEST_F(CompileFolderTest, OtherFailures) {
+TEST_F(grisk_CompileFolderTest, OtherFailures) {
   Source("Odd.bnf", "!grammar \"Odd\";\n!start<P>;\n<P>: , ;\n");
   EXPECT_EQ(CompileFolder(options).status, GRISK_ERR_GRAMMAR);
   EXPECT_NE(Log().find("Odd.bnf, line 3, column 6: error: the word \",\" cannot be pronounced"), std::string::npos) << Log();
@@ -202,7 +202,7 @@ TEST_F(CompileFolderTest, OtherFailures) {
   EXPECT_EQ(CompileFolder(options).status, GRISK_ERR_MODEL);
 }
 
-TEST_F(CompileFolderTest, TheLibraryCompilesTheCurrentProgramFolder) {
+TEST_F(grisk_CompileFolderTest, TheLibraryCompilesTheCurrentProgramFolder) {
   void* lib = dlopen(TALVANE_PROGRAM_DIR "/libgrisk.so", RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(lib, nullptr) << dlerror();
   auto call = reinterpret_cast<int (*)(int, int, int)>(dlsym(lib, "fnBinCompile_Call"));

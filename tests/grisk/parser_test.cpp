@@ -59,7 +59,7 @@ std::vector<std::string> CheckErrors(const std::vector<std::pair<std::string, st
 
 const std::string kLists = "!grammar \"L\";\n!export<ALT>;\n<ALT>: one | two;\n";
 
-TEST(GrammarParser, ReadsTheWorkedExample) {
+TEST(grisk_GrammarParser, ReadsTheWorkedExample) {
   Diagnostics d;
   SourceGrammar g = Parse(kAutopilot, d, "Autopilot.bnf");
   ASSERT_EQ(d.all().size(), 0u) << Diagnostics::Format(d.all()[0]);
@@ -84,7 +84,7 @@ TEST(GrammarParser, ReadsTheWorkedExample) {
   EXPECT_EQ(group.body[1][2].pos.column, 20);  // a TAB counts one column
 }
 
-TEST(GrammarParser, LexicalDetails) {
+TEST(grisk_GrammarParser, LexicalDetails) {
   Diagnostics d;
   SourceGrammar g = Parse("// comment\n!grammar \"G\"; // trailing\n!activatable <A> <b c> ;\n!start<a>; !start<B C>;\n"
                           "<a>: i'll x-ray st. caf\xC3\xA9 a//b (up|) !action(\"x // y\");\n<B  C>: !optional ( on );\n",
@@ -105,7 +105,7 @@ TEST(GrammarParser, LexicalDetails) {
   EXPECT_EQ(LowerWord("CAF\xC3\x89 X\xC3\x97Y"), "caf\xC3\xA9 x\xC3\x97y");
 }
 
-TEST(GrammarParser, EncodingErrors) {
+TEST(grisk_GrammarParser, EncodingErrors) {
   auto decode = [](const std::string& bytes) {
     Diagnostics d;
     auto t = DecodeSource(bytes, "F.bnf", d);
@@ -120,7 +120,7 @@ TEST(GrammarParser, EncodingErrors) {
   EXPECT_EQ(decode(Utf16File("!grammar \"G\";\n<A>: \xF0\x9F\x98\x80;")), "");  // a pair is fine
 }
 
-TEST(GrammarParser, SyntaxErrorsWithPositions) {
+TEST(grisk_GrammarParser, SyntaxErrorsWithPositions) {
   const std::string head = "!grammar \"G\";\n";
   EXPECT_EQ(ParseErrors(head + "<A>: (one | two;\n<B>: three;\n"),
             std::vector<std::string>{"2:6: the group opened here is not closed: a \")\" is missing"});
@@ -149,7 +149,7 @@ TEST(GrammarParser, SyntaxErrorsWithPositions) {
   EXPECT_EQ(ParseErrors(head + "<A>: (a;\n<B>: b);\n").size(), 2u);
 }
 
-TEST(GrammarParser, NestingIsBounded) {
+TEST(grisk_GrammarParser, NestingIsBounded) {
   std::string deep = "!grammar \"G\";\n<A>: ";
   for (int i = 0; i < 5000; ++i) deep += "(";
   deep += "a;\n";
@@ -158,7 +158,7 @@ TEST(GrammarParser, NestingIsBounded) {
   EXPECT_NE(errors[0].find("nested more than 100 deep"), std::string::npos);
 }
 
-TEST(GrammarChecks, EachKindOfError) {
+TEST(grisk_GrammarChecks, EachKindOfError) {
   EXPECT_EQ(CheckErrors({{"A.bnf", "!grammar \"A\";\n!start<X>;\n<X>: set <ALT>;\n"}}),
             std::vector<std::string>{"A.bnf 3:10: the rule <ALT> is used here but neither defined in this grammar nor imported"});
   EXPECT_EQ(CheckErrors({{"A.bnf", "!grammar \"A\";\n!start<X>;\n<X>: a;\n<x>: b;\n"}}),
@@ -175,7 +175,7 @@ TEST(GrammarChecks, EachKindOfError) {
             "A.bnf 3:1: the rule <ALT> is imported, so this grammar may not define it as well");
 }
 
-TEST(GrammarChecks, RecursionAcrossGrammarsAndSilentStartRules) {
+TEST(grisk_GrammarChecks, RecursionAcrossGrammarsAndSilentStartRules) {
   auto errors = CheckErrors({{"A.bnf", "!grammar \"A\";\n!import<L>;\n!export<X>;\n!start<X>;\n<X>: go <L>;\n"},
                              {"B.bnf", "!grammar \"B\";\n!import<X>;\n!export<L>;\n<L>: one | <X>;\n"}});
   ASSERT_EQ(errors.size(), 1u);
@@ -191,7 +191,7 @@ TEST(GrammarChecks, RecursionAcrossGrammarsAndSilentStartRules) {
   EXPECT_EQ(e[1].substr(0, 26), "A.bnf 6:1: the start rule ");
 }
 
-TEST(GrammarChecks, ACleanSetHasNoErrors) {
+TEST(grisk_GrammarChecks, ACleanSetHasNoErrors) {
   Diagnostics d;
   GrammarSet set;
   set.grammars.push_back(Parse(test::GenericListsSource(), d, "Generic Lists.bnf"));

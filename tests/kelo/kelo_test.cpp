@@ -20,7 +20,7 @@ namespace {
 using talvane::test::ReadFile;
 using talvane::test::TempFolder;
 
-TEST(KeloVoices, ScalesMapOntoEspeak) {
+TEST(kelo_Voices, ScalesMapOntoEspeak) {
   EXPECT_EQ(EspeakRate(50), 175);
   EXPECT_EQ(EspeakRate(0), 80);
   EXPECT_EQ(EspeakRate(100), 350);
@@ -32,7 +32,7 @@ TEST(KeloVoices, ScalesMapOntoEspeak) {
   EXPECT_EQ(EspeakVolume(-5), 0);
 }
 
-TEST(KeloVoices, FourDistinctVoices) {
+TEST(kelo_Voices, FourDistinctVoices) {
   ASSERT_EQ(Voices().size(), 4u);
   for (std::size_t i = 0; i < 4; ++i) {
     EXPECT_EQ(Voices()[i].number, static_cast<int>(i) + 1);
@@ -43,7 +43,7 @@ TEST(KeloVoices, FourDistinctVoices) {
   EXPECT_FALSE(FindVoice(5));
 }
 
-TEST(KeloWav, RoundTripAndRefusals) {
+TEST(kelo_Wav, RoundTripAndRefusals) {
   std::vector<std::int16_t> s = {0, 1, -1, 32767, -32768, 1234};
   const std::string bytes = WavBytes(s, 22050);
   ASSERT_EQ(bytes.size(), 44 + s.size() * 2);
@@ -60,7 +60,7 @@ TEST(KeloWav, RoundTripAndRefusals) {
 }
 
 // The library as the program loads it, from the built program folder.
-class KeloLibrary : public ::testing::Test {
+class kelo_Library : public ::testing::Test {
  protected:
   using Call = int (*)(int, int, int, int, const char*);
 
@@ -129,7 +129,7 @@ class KeloLibrary : public ::testing::Test {
   fs::path old_dir_;
 };
 
-TEST_F(KeloLibrary, VoiceQueries) {
+TEST_F(kelo_Library, VoiceQueries) {
   for (int v = 1; v <= 4; ++v) EXPECT_EQ(call_(KELO_VOICE_PRESENT, v, 0, 0, "0"), KELO_OK) << v;
   EXPECT_NE(call_(KELO_VOICE_PRESENT, 0, 0, 0, "0"), KELO_OK);
   EXPECT_NE(call_(KELO_VOICE_PRESENT, 5, 0, 0, "0"), KELO_OK);
@@ -138,7 +138,7 @@ TEST_F(KeloLibrary, VoiceQueries) {
   EXPECT_EQ(call_(KELO_SPEAK, 1, 100, 50, nullptr), KELO_ERR_ARGUMENT);
 }
 
-TEST_F(KeloLibrary, FourVoicesSpeakAudiblyAndDiffer) {
+TEST_F(kelo_Library, FourVoicesSpeakAudiblyAndDiffer) {
   std::vector<WavData> spoken;
   for (int v = 1; v <= 4; ++v) {
     auto w = SpeakToWav(v, "Gear down, three green. Flaps set to fifteen.", "voice" + std::to_string(v) + ".wav");
@@ -161,7 +161,7 @@ TEST_F(KeloLibrary, FourVoicesSpeakAudiblyAndDiffer) {
   EXPECT_NE(log.find("Gear down, three green"), std::string::npos);
 }
 
-TEST_F(KeloLibrary, VolumeRateDefaultVoiceAndAnsiText) {
+TEST_F(kelo_Library, VolumeRateDefaultVoiceAndAnsiText) {
   auto normal = SpeakToWav(2, "Autopilot engaged", "normal.wav");
   auto slow = SpeakToWav(2, "Autopilot engaged", "slow.wav", 100, 0);
   auto fast = SpeakToWav(2, "Autopilot engaged", "fast.wav", 100, 100);
@@ -179,7 +179,7 @@ TEST_F(KeloLibrary, VolumeRateDefaultVoiceAndAnsiText) {
   EXPECT_NE(ReadFile(folder_ / "kelolog_utf.txt").find("Caf\xC3\xA9 na\xC3\xAFve"), std::string::npos);
 }
 
-TEST_F(KeloLibrary, SpeakReturnsAtOnceAndANewRequestWins) {
+TEST_F(kelo_Library, SpeakReturnsAtOnceAndANewRequestWins) {
   const fs::path first = folder_ / "first.wav", second = folder_ / "second.wav";
   std::string long_text;
   for (int i = 0; i < 40; ++i) long_text += "Before takeoff checklist complete, cleared for takeoff. ";
@@ -197,7 +197,7 @@ TEST_F(KeloLibrary, SpeakReturnsAtOnceAndANewRequestWins) {
   }
 }
 
-TEST_F(KeloLibrary, UnwritableWavIsLoggedNotFatal) {
+TEST_F(kelo_Library, UnwritableWavIsLoggedNotFatal) {
   setenv("KELO_WAV", (folder_ / "no" / "such" / "folder.wav").c_str(), 1);
   EXPECT_EQ(call_(KELO_SPEAK, 1, 100, 50, "Check"), KELO_OK);
   EXPECT_EQ(call_(KELO_WAIT, 0, 20000, 0, "0"), KELO_OK);
