@@ -325,7 +325,11 @@ CompileResult CompileFolder(const CompileOptions& opt) {
   std::string error;
   for (std::size_t i = 0; i < compiled.size(); ++i) {
     const fs::path target = fs::path(sources[i]).replace_extension(".bgm");
-    targets.insert(target.filename().string());
+    if (!targets.insert(target.filename().string()).second) {
+      diag.Error(sources[i].filename().string(), {},
+                 "another source of the same name compiles to " + target.filename().string() + " as well");
+      return failed(GRISK_ERR_GRAMMAR, "two sources share one compiled grammar");
+    }
     const std::string bytes = bgm::Write(compiled[i]);
     const auto& g = compiled[i];
     std::size_t phonemized = 0, arcs = 0;

@@ -196,6 +196,12 @@ TEST_F(grisk_CompileFolderTest, OtherFailures) {
   EXPECT_EQ(CompileFolder(options).status, GRISK_ERR_GRAMMAR);
   EXPECT_NE(Log().find("is longer than the 47 characters"), std::string::npos);
 
+  Source("ChecklistResponses.bnf", "!grammar \"ChecklistResponses\";\n");
+  Source("ChecklistResponses.BNF", "!grammar \"Other\";\n");  // would land on ChecklistResponses.bgm too
+  EXPECT_EQ(CompileFolder(options).status, GRISK_ERR_GRAMMAR);
+  EXPECT_NE(Log().find("compiles to ChecklistResponses.bgm as well"), std::string::npos) << Log();
+  fs::remove(folder / "Grammars" / "ChecklistResponses.BNF");
+
   options.grammar_folder = folder / "Grammars" / "Test";
   EXPECT_EQ(CompileFolder(options).status, GRISK_ERR_NO_SOURCES);
   WriteFile(folder / "Grammars" / bgm::kManifestName, "format = something else\n");
