@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <fstream>
 
@@ -188,17 +189,22 @@ int BenchAircraft(Invocation& inv) {
   RecordingUserInterface ui;
   Context ctx{program, ui};
   const std::vector<std::string> paths = {"SimObjects\\Airplanes"};
-  double best = 0, first = 0;
+  double best = 0, first = 0, cpu = 0;
   std::size_t variations = 0, manufacturers = 0;
   constexpr int kRuns = 3;
   for (int run = 0; run < kRuns; ++run) {
     AssignmentList assignments;
     AircraftTree tree;
     const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpuStart = std::clock();
     LoadFSXAircraft(ctx, paths, assignments, tree);
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    const double cpuMs = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
     if (run == 0) first = ms;
-    if (run == 0 || ms < best) best = ms;
+    if (run == 0 || ms < best) {
+      best = ms;
+      cpu = cpuMs;
+    }
     variations = assignments.records.size();
     manufacturers = tree.manufacturers.size();
   }
@@ -207,8 +213,8 @@ int BenchAircraft(Invocation& inv) {
   char line[256];
   std::snprintf(line, sizeof line,
                 "bench-aircraft: %d aircraft folders, %zu variations, %zu manufacturers: LoadFSXAircraft %.1f ms "
-                "(best of %d; first %.1f ms)",
-                count, variations, manufacturers, best, kRuns, first);
+                "(%.1f ms of processor time; best of %d, first %.1f ms)",
+                count, variations, manufacturers, best, cpu, kRuns, first);
   Out(line);
   return 0;
 }
