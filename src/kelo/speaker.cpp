@@ -81,8 +81,8 @@ int Speaker::Speak(SpeakRequest r) {
     if (stopping_) return KELO_ERR_INTERNAL;
     pending_ = std::move(r);
     if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
+    if (busy_) cancel_ = true;  // the running speech gives way; the worker clears it as it takes the next
   }
-  cancel_ = true;  // the running speech, if any, gives way
   wake_.notify_all();
   return KELO_OK;
 }
