@@ -32,6 +32,11 @@ for cmd in write-grammars script; do
     esac
   fi
 done
+# Grammar sources compiled for the recogniser, and the copilot voice to a file.
+tool compile
+KELO_WAV="$OUT/readback.wav" tool speak --voice 1 "Altitude one zero thousand set" && ls -l "$OUT/readback.wav"
+tool voices
+
 # The simulator's aircraft, their kneeboard pages written and put back.
 SIM="$WINEPREFIX/drive_c/Program Files/Microsoft Games/Microsoft Flight Simulator X"
 tool aircraft | cut -f1-6
