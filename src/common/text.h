@@ -41,6 +41,8 @@ char32_t Cp1252ToCodePoint(unsigned char c);
 // Returns '?' when the code point has no Windows-1252 byte.
 char CodePointToCp1252(char32_t cp);
 bool IsValidUtf8(std::string_view s);
+// Appends the UTF-8 bytes of one code point.
+void AppendUtf8(std::string& out, char32_t cp);
 // True for the five bytes that have no character in Windows-1252.
 bool IsCp1252Undefined(unsigned char c);
 
