@@ -164,9 +164,8 @@ int BenchAircraft(Invocation& inv) {
     if (ec != std::errc() || p != s.data() + s.size() || count < 1 || count > 100000)
       return UsageError("N is a number of aircraft folders from 1 to 100000");
   }
-  std::string tmpl = (fs::temp_directory_path() / "talvane-bench-XXXXXX").string();
-  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a temporary folder");
-  const fs::path root = tmpl;
+  ScratchFolder scratch;
+  const fs::path& root = scratch.path();
   const fs::path program = root / "FSX" / "Brevantix" / "Talvane";
   const fs::path airplanes = root / "FSX" / "SimObjects" / "Airplanes";
   fs::create_directories(program);
@@ -179,11 +178,7 @@ int BenchAircraft(Invocation& inv) {
     cfg << BenchConfig(i);
     std::ofstream air(folder / "Model.air", std::ios::binary);
     air << "stand-in";
-    if (!cfg || !air) {
-      std::error_code ec;
-      fs::remove_all(root, ec);
-      throw std::runtime_error("cannot write the aircraft folders in " + root.string());
-    }
+    if (!cfg || !air) throw std::runtime_error("cannot write the aircraft folders in " + root.string());
   }
 
   RecordingUserInterface ui;
@@ -208,8 +203,6 @@ int BenchAircraft(Invocation& inv) {
     variations = assignments.records.size();
     manufacturers = tree.manufacturers.size();
   }
-  std::error_code ec;
-  fs::remove_all(root, ec);
   char line[256];
   std::snprintf(line, sizeof line,
                 "bench-aircraft: %d aircraft folders, %zu variations, %zu manufacturers: LoadFSXAircraft %.1f ms "

@@ -74,18 +74,8 @@ int BenchGrammarWrite(Invocation& inv) {
   if (!Load(inv.ctx, l)) return 1;
   l.settings.compileNavaids = 1;
 
-  std::string tmpl = (fs::temp_directory_path() / "talvane-bench-XXXXXX").string();
-  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a scratch folder");
-  const fs::path scratch = tmpl;
-  struct Cleanup {
-    fs::path p;
-    ~Cleanup() {
-      std::error_code ec;
-      fs::remove_all(p, ec);
-    }
-  } cleanup{scratch};
-  fs::create_directories(scratch / "Data");
-  fs::create_directories(scratch / "Grammars" / "Test");
+  ScratchFolder folder;
+  const fs::path scratch = folder.ProgramFolder();
   const fs::path lists = inv.ctx.File("\\Data\\Generic Lists.bnf");
   if (!CopyFileAtomic(lists, scratch / "Data" / "Generic Lists.bnf") &&
       !AtomicWriteFile(scratch / "Data" / "Generic Lists.bnf", ""))

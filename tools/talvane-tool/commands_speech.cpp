@@ -151,18 +151,8 @@ int BenchCompile(Invocation& inv) {
   if (!Load(inv.ctx, l)) return 1;
   l.settings.compileNavaids = 1;
 
-  std::string tmpl = (fs::temp_directory_path() / "talvane-bench-XXXXXX").string();
-  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a scratch folder");
-  const fs::path scratch = tmpl;
-  struct Cleanup {
-    fs::path p;
-    ~Cleanup() {
-      std::error_code ec;
-      fs::remove_all(p, ec);
-    }
-  } cleanup{scratch};
-  fs::create_directories(scratch / "Data");
-  fs::create_directories(scratch / "Grammars" / "Test");
+  ScratchFolder folder;
+  const fs::path scratch = folder.ProgramFolder();
   for (const char* f : {"\\Data\\Generic Lists.bnf", "\\Grammars\\vocon3200lngenu_full.dat", "\\libgrisk.so",
                         "\\grisk-g2p"}) {
     const fs::path from = inv.ctx.File(f), to = Context{scratch, inv.ui}.File(f);

@@ -1,3 +1,5 @@
+#include <stdlib.h>
+
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -14,6 +16,23 @@ std::vector<Command>& Commands() {
 
 Registrar::Registrar(std::vector<Command> cmds) {
   for (auto& c : cmds) Commands().push_back(std::move(c));
+}
+
+ScratchFolder::ScratchFolder() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "talvane-bench-XXXXXX").string();
+  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a scratch folder");
+  path_ = tmpl;
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+const std::filesystem::path& ScratchFolder::ProgramFolder() {
+  std::filesystem::create_directories(path_ / "Data");
+  std::filesystem::create_directories(path_ / "Grammars" / "Test");
+  return path_;
 }
 
 int UsageError(const std::string& text) {

@@ -31,6 +31,21 @@ struct Registrar {
   explicit Registrar(std::vector<Command> cmds);
 };
 
+// A temporary folder for benchmarks, removed with everything in it when the
+// object goes. ProgramFolder() lays out Data and Grammars/Test in it.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& ProgramFolder();
+
+ private:
+  std::filesystem::path path_;
+};
+
 // Failure of a command with a message of the tool's own (bad arguments).
 int UsageError(const std::string& text);
 // Prints a line of output (UTF-8) to standard output.
