@@ -1,0 +1,290 @@
+#include "vocon/decoder.h"
+
+#include <pocketsphinx.h>
+#include <sphinxbase/err.h>
+#include <sphinxbase/fsg_model.h>
+#include <sphinxbase/logmath.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+namespace talvane::vocon {
+
+namespace {
+
+// PocketSphinx logs through one process-wide stream; the engine keeps it
+// quiet unless its own trace is on.
+void QuietLog() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    const char* t = std::getenv("TALVANE_DECODER_LOG");
+    if (!t || !*t) err_set_logfp(nullptr);
+  });
+}
+
+cmd_ln_t* MakeConfig(const std::map<std::string, std::string>& settings, std::string* error) {
+  std::vector<std::string> args;
+  for (const auto& [k, v] : settings) {
+    args.push_back("-" + k);
+    args.push_back(v);
+  }
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>("talvane"));
+  for (auto& a : args) argv.push_back(a.data());
+  cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), static_cast<int>(argv.size()), argv.data(), TRUE);
+  if (!config && error) *error = "the decoder refused its settings";
+  return config;
+}
+
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> DefaultDecoderSettings() {
+  return {
+      // The audio source finds the speech; the decoder sees all of it.
+      {"remove_silence", "no"},
+      {"fsgusefiller", "yes"},
+      {"bestpath", "no"},
+      // Alternatives are words of their own in the network (see WordNames).
+      {"fsgusealtpron", "no"},
+      // Wide beams: the network is large (thousands of navaids) and narrow
+      // beams prune the right path away early in an utterance.
+      {"beam", "1e-80"},
+      {"pbeam", "1e-80"},
+      {"wbeam", "1e-60"},
+  };
+}
+
+std::unique_ptr<Decoder> Decoder::Create(const DecoderOptions& options, std::string* error) {
+  QuietLog();
+  std::map<std::string, std::string> settings;
+  for (const auto& [k, v] : DefaultDecoderSettings()) settings[k] = v;
+  std::filesystem::path phone_lm = options.phone_lm;
+  for (const auto& [k, v] : options.settings) {
+    if (k == "allphone") {
+      phone_lm = v;  // the phone loop's model, not a search of the grammar decoder
+      continue;
+    }
+    settings[k] = v;
+  }
+  settings["hmm"] = options.acoustic_model.string();
+  settings["samprate"] = std::to_string(options.sample_rate);
+
+  std::unique_ptr<Decoder> d(new Decoder());
+  cmd_ln_t* config = MakeConfig(settings, error);
+  if (!config) return nullptr;
+  d->ps_ = ps_init(config);
+  if (d->ps_) {
+    d->frame_rate_ = cmd_ln_int32_r(config, "-frate");
+    d->lw_ = cmd_ln_float32_r(config, "-lw");
+  }
+  cmd_ln_free_r(config);
+  if (!d->ps_) {
+    if (error) *error = "the acoustic model " + options.acoustic_model.string() + " cannot be loaded";
+    return nullptr;
+  }
+  if (!phone_lm.empty()) {
+    // The phone loop only scores the audio: context-independent phones and
+    // the decoder's usual beams are enough, and cost a fraction.
+    settings["allphone"] = phone_lm.string();
+    settings["allphone_ci"] = "yes";
+    settings["beam"] = "1e-48";
+    settings["pbeam"] = "1e-48";
+    settings["wbeam"] = "7e-29";
+    settings.erase("fsgusefiller");
+    settings.erase("fsgusealtpron");
+    cmd_ln_t* lc = MakeConfig(settings, error);
+    if (!lc) return nullptr;
+    d->loop_ = ps_init(lc);
+    cmd_ln_free_r(lc);
+    if (!d->loop_) {
+      if (error) *error = "the phone model " + phone_lm.string() + " cannot be loaded";
+      return nullptr;
+    }
+  }
+  return d;
+}
+
+Decoder::~Decoder() {
+  if (ps_) ps_free(ps_);
+  if (loop_) ps_free(loop_);
+}
+
+const std::vector<std::string>& Decoder::WordNames(const NetworkWord& w) {
+  std::string key = w.text;
+  for (const auto& p : w.pronunciations) key += '\t' + p;
+  auto found = word_names_.find(key);
+  if (found != word_names_.end()) return found->second;
+  std::vector<std::string> names;
+  for (const auto& p : w.pronunciations) {
+    const std::string one = w.text + '\t' + p;
+    auto it = dict_names_.find(one);
+    if (it == dict_names_.end()) {
+      std::string name = "w" + std::to_string(dict_names_.size());
+      if (ps_add_word(ps_, name.c_str(), p.c_str(), FALSE) < 0) name.clear();  // a phone the model lacks
+      it = dict_names_.emplace(one, name).first;
+    }
+    if (!it->second.empty()) names.push_back(it->second);
+  }
+  return word_names_.emplace(key, std::move(names)).first->second;
+}
+
+bool Decoder::Load(const Network& net, const WordDfa& dfa, std::vector<std::string>* unusable, std::string* error) {
+  if (in_utterance_) Abort();
+  current_.clear();
+  has_grammar_ = false;
+  std::vector<const std::vector<std::string>*> names(net.Words().size(), nullptr);
+  std::vector<std::uint8_t> used(net.Words().size(), 0);
+  for (const auto& a : dfa.arcs) used[a.word] = 1;
+  for (std::uint32_t w = 0; w < names.size(); ++w) {
+    if (!used[w]) continue;
+    names[w] = &WordNames(net.Words()[w]);
+    if (names[w]->empty() && unusable) unusable->push_back(net.Words()[w].text);
+    for (const auto& n : *names[w]) current_.emplace(n, w);
+  }
+  if (dfa.Empty()) return true;  // nothing can be recognised
+
+  logmath_t* lmath = ps_get_logmath(ps_);
+  const std::int32_t n = static_cast<std::int32_t>(dfa.StateCount());
+  // sphinxbase keeps a state's transitions in a small fixed hash table, so
+  // adding thousands to one state takes quadratic time: a state with many
+  // ways on hands them out through empty moves to helper states of at most
+  // kFan each.
+  constexpr std::uint32_t kFan = 32;
+  std::vector<std::uint32_t> prons(static_cast<std::size_t>(n), 0);
+  std::int32_t helpers = 0;
+  for (std::int32_t s = 0; s < n; ++s) {
+    for (auto k = dfa.first[s]; k < dfa.first[s + 1]; ++k)
+      prons[static_cast<std::size_t>(s)] += static_cast<std::uint32_t>(names[dfa.arcs[k].word]->size());
+    if (prons[static_cast<std::size_t>(s)] > kFan)
+      helpers += static_cast<std::int32_t>((prons[static_cast<std::size_t>(s)] + kFan - 1) / kFan);
+  }
+  fsg_model_t* fsg = fsg_model_init("talvane", lmath, lw_, n + 1 + helpers);
+  fsg->start_state = 0;
+  fsg->final_state = n;
+  std::int32_t next_helper = n + 1;
+  // fsg_model_word_add looks words up one by one; each is added once.
+  std::unordered_map<std::string, int> wids;
+  auto wid_of = [&](const std::string& name) {
+    auto [it, added] = wids.try_emplace(name, 0);
+    if (added) it->second = fsg_model_word_add(fsg, name.c_str());
+    return it->second;
+  };
+  for (std::int32_t s = 0; s < n; ++s) {
+    const auto b = dfa.first[s], e = dfa.first[s + 1];
+    std::uint32_t out = dfa.final[s] ? 1 : 0;
+    for (auto k = b; k < e; ++k) out += names[dfa.arcs[k].word]->empty() ? 0 : 1;
+    if (out == 0) continue;
+    // Every word on from a state is equally likely, whichever way it is said.
+    const std::int32_t logp = static_cast<std::int32_t>(logmath_log(lmath, 1.0 / out) * lw_);
+    const bool split = prons[static_cast<std::size_t>(s)] > kFan;
+    std::int32_t from = s;
+    std::uint32_t in_helper = kFan;
+    for (auto k = b; k < e; ++k)
+      for (const auto& name : *names[dfa.arcs[k].word]) {
+        if (split && in_helper == kFan) {
+          from = next_helper++;
+          fsg_model_null_trans_add(fsg, s, from, 0);
+          in_helper = 0;
+        }
+        ++in_helper;
+        fsg_model_trans_add(fsg, from, static_cast<std::int32_t>(dfa.arcs[k].to), logp, wid_of(name));
+      }
+    if (dfa.final[s]) fsg_model_null_trans_add(fsg, s, n, logp);
+  }
+  // A new name each time: the search being replaced may still be the
+  // current one until the new one is set.
+  const std::string old = "talvane" + std::to_string(grammar_serial_);
+  const std::string search = "talvane" + std::to_string(++grammar_serial_);
+  const bool ok = ps_set_fsg(ps_, search.c_str(), fsg) == 0 && ps_set_search(ps_, search.c_str()) == 0;
+  fsg_model_free(fsg);
+  if (ok) ps_unset_search(ps_, old.c_str());
+  if (!ok) {
+    if (error) *error = "the decoder refused the grammar network";
+    return false;
+  }
+  has_grammar_ = true;
+  return true;
+}
+
+bool Decoder::Start() {
+  if (in_utterance_) Abort();
+  if (!has_grammar_) return false;
+  if (ps_start_utt(ps_) < 0) return false;
+  if (loop_ && ps_start_utt(loop_) < 0) {
+    ps_end_utt(ps_);
+    return false;
+  }
+  in_utterance_ = true;
+  return true;
+}
+
+bool Decoder::Process(const std::int16_t* samples, std::size_t count, bool whole) {
+  if (!in_utterance_) return false;
+  if (ps_process_raw(ps_, samples, count, FALSE, whole) < 0) return false;
+  if (loop_ && ps_process_raw(loop_, samples, count, FALSE, whole) < 0) return false;
+  return true;
+}
+
+std::vector<std::uint32_t> Decoder::Partial() {
+  std::vector<std::uint32_t> words;
+  if (!in_utterance_) return words;
+  std::int32_t score = 0;
+  const char* hyp = ps_get_hyp(ps_, &score);
+  if (!hyp) return words;
+  std::string_view h(hyp);
+  while (!h.empty()) {
+    const auto sp = h.find(' ');
+    const auto w = h.substr(0, sp);
+    if (auto it = current_.find(std::string(w)); it != current_.end()) words.push_back(it->second);
+    if (sp == std::string_view::npos) break;
+    h.remove_prefix(sp + 1);
+  }
+  return words;
+}
+
+Decoder::Outcome Decoder::End() {
+  Outcome o;
+  if (!in_utterance_) return o;
+  in_utterance_ = false;
+  ps_end_utt(ps_);
+  if (loop_) ps_end_utt(loop_);
+  o.frames = ps_get_n_frames(ps_);
+  logmath_t* lmath = ps_get_logmath(ps_);
+  std::int32_t score = 0;
+  const char* hyp = ps_get_hyp(ps_, &score);
+  if (hyp) {
+    o.complete = true;
+    std::int64_t ascr_total = 0;
+    for (ps_seg_t* seg = ps_seg_iter(ps_); seg; seg = ps_seg_next(seg)) {
+      std::int32_t ascr = 0, lscr = 0, lback = 0;
+      ps_seg_prob(seg, &ascr, &lscr, &lback);
+      ascr_total += ascr;
+      const char* w = ps_seg_word(seg);
+      if (auto it = current_.find(std::string(w)); it != current_.end()) o.words.push_back(it->second);
+    }
+    o.grammar_score = logmath_log_to_ln(lmath, static_cast<int>(std::max<std::int64_t>(ascr_total, INT32_MIN)));
+  }
+  if (loop_) {
+    std::int64_t ascr_total = 0;
+    for (ps_seg_t* seg = ps_seg_iter(loop_); seg; seg = ps_seg_next(seg)) {
+      std::int32_t ascr = 0, lscr = 0, lback = 0;
+      ps_seg_prob(seg, &ascr, &lscr, &lback);
+      ascr_total += ascr;
+      o.has_loop = true;
+    }
+    o.loop_score = logmath_log_to_ln(ps_get_logmath(loop_), static_cast<int>(std::max<std::int64_t>(ascr_total, INT32_MIN)));
+  }
+  return o;
+}
+
+void Decoder::Abort() {
+  if (!in_utterance_) return;
+  in_utterance_ = false;
+  ps_end_utt(ps_);
+  if (loop_) ps_end_utt(loop_);
+}
+
+}  // namespace talvane::vocon

@@ -1,0 +1,91 @@
+// The search under the recogniser: PocketSphinx decoding a context's word
+// automaton as a finite-state grammar, and beside it a free phone loop over
+// the same audio. The phone loop is the best the acoustic model can say
+// about the sounds with no grammar at all; how far the grammar's best path
+// falls behind it per frame measures how well the utterance fits the
+// grammar, and gives the confidence and the rejection of speech that does
+// not.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "vocon/network.h"
+
+struct ps_decoder_s;
+
+namespace talvane::vocon {
+
+struct DecoderOptions {
+  std::filesystem::path acoustic_model;
+  int sample_rate = 16000;
+  // "-NAME VALUE" settings, applied after the defaults below.
+  std::vector<std::pair<std::string, std::string>> settings;
+  // Phone n-gram model of the phone loop; empty: no phone loop (every
+  // complete hypothesis then gets the full confidence).
+  std::filesystem::path phone_lm;
+};
+
+// The settings the decoder starts from; DecoderOptions::settings override them.
+std::vector<std::pair<std::string, std::string>> DefaultDecoderSettings();
+
+class Decoder {
+ public:
+  static std::unique_ptr<Decoder> Create(const DecoderOptions& options, std::string* error);
+  ~Decoder();
+  Decoder(const Decoder&) = delete;
+  Decoder& operator=(const Decoder&) = delete;
+
+  int FramesPerSecond() const { return frame_rate_; }
+
+  // Makes `dfa` (over `net`'s words) the grammar searched from the next
+  // utterance on. Words whose every pronunciation uses a phone the model
+  // lacks cannot be spoken; their arcs are dropped and they are listed in
+  // `unusable`. false with `error` when the decoder refuses the grammar.
+  bool Load(const Network& net, const WordDfa& dfa, std::vector<std::string>* unusable, std::string* error);
+  bool HasGrammar() const { return has_grammar_; }
+
+  bool Start();
+  bool Process(const std::int16_t* samples, std::size_t count, bool whole = false);
+  // The best words so far (network word ids).
+  std::vector<std::uint32_t> Partial();
+
+  struct Outcome {
+    bool complete = false;               // a path through the grammar was found
+    std::vector<std::uint32_t> words;    // its words (network ids)
+    int frames = 0;                      // frames searched
+    double grammar_score = 0;            // acoustic log-likelihood of that path (natural log)
+    double loop_score = 0;               // of the phone loop over the same frames
+    bool has_loop = false;
+  };
+  Outcome End();
+  void Abort();
+
+ private:
+  Decoder() = default;
+  // The dictionary words of a network word, one per pronunciation.
+  const std::vector<std::string>& WordNames(const NetworkWord& w);
+
+  ps_decoder_s* ps_ = nullptr;
+  ps_decoder_s* loop_ = nullptr;
+  int frame_rate_ = 100;
+  float lw_ = 6.5f;
+  bool has_grammar_ = false;
+  bool in_utterance_ = false;
+  int grammar_serial_ = 0;
+  // Dictionary words added so far: text and pronunciation -> name. Each
+  // pronunciation is a word of its own ("w12", "w13"), so that the grammar
+  // network, not the dictionary, holds the alternatives.
+  std::unordered_map<std::string, std::string> dict_names_;
+  std::unordered_map<std::string, std::vector<std::string>> word_names_;
+  // Of the loaded grammar: decoder word name -> network word id.
+  std::unordered_map<std::string, std::uint32_t> current_;
+};
+
+}  // namespace talvane::vocon
