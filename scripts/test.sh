@@ -4,6 +4,8 @@
 # UndefinedBehaviorSanitizer.
 #   FUZZ_SECONDS=N   seconds per fuzz target (default 15; 0 skips fuzzing)
 #   SANITIZE=0       skips the sanitizer build
+#   TSAN=0           skips the ThreadSanitizer build of the engine's
+#                    cross-thread test
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
@@ -25,4 +27,13 @@ if [ "${SANITIZE:-1}" != 0 ]; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   ctest --test-dir build-asan --output-on-failure -j "$JOBS"
+fi
+
+# The engine library may be told to terminate from a second thread while it
+# recognises: that test again under ThreadSanitizer.
+if [ "${TSAN:-1}" != 0 ]; then
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVANE_TSAN=ON
+  cmake --build build-tsan -j "$JOBS" --target test_engine
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+    ctest --test-dir build-tsan -L engine -R 'Terminate|StateMachine' --output-on-failure
 fi

@@ -15,8 +15,8 @@ LH_ERROR Apply(RecogObject& r, const char16_t* name, bool on) {
   const LH_WCHAR* names[] = {name};
   LH_ERROR first = LH_E_HANDLE;
   for (int k = 0; k < r.GrammarCount; ++k) {
-    const int i = k == 0 ? 1 : (k == 1 ? 0 : k);
-    if (i >= r.GrammarCount || IsNull(r.GrammarHandles[i])) continue;
+    const int i = r.GrammarCount > 1 && k < 2 ? 1 - k : k;  // 1, 0, 2, 3, ...
+    if (IsNull(r.GrammarHandles[i])) continue;
     const LH_ERROR rc = on ? lhs_asrGrmActivateRules(r.GrammarHandles[i], r.hRec, names, 1)
                            : lhs_asrGrmDeactivateRules(r.GrammarHandles[i], r.hRec, names, 1);
     if (rc == LH_OK) return LH_OK;

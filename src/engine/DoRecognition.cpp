@@ -92,6 +92,7 @@ int Loop(SREC_COMMAND_OBJECT& cmd, RecogObject& r) {
 int DoRecognition(SREC_COMMAND_OBJECT& cmd, RecogObject& r) {
   TRACE(L"Entering function DoRecognition()... \n");
   r.EngineState = kRecognising;
+  cmd.CmdConfidence = 0;  // stays 0 unless a command is recognised
   lhs_asrAudioSourceBreak(r.hAudioSource);
   int rc = 0;
   if (const LH_ERROR e = lhs_asrAudioSourceStart(r.hAudioSource); e != LH_OK) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -152,7 +153,7 @@ bool Decoder::Load(const Network& net, const WordDfa& dfa, std::vector<std::stri
   // adding thousands to one state takes quadratic time: a state with many
   // ways on hands them out through empty moves to helper states of at most
   // kFan each.
-  constexpr std::uint32_t kFan = 32;
+  constexpr std::uint32_t kFan = 512;
   std::vector<std::uint32_t> prons(static_cast<std::size_t>(n), 0);
   std::int32_t helpers = 0;
   for (std::int32_t s = 0; s < n; ++s) {
@@ -251,32 +252,67 @@ Decoder::Outcome Decoder::End() {
   in_utterance_ = false;
   ps_end_utt(ps_);
   if (loop_) ps_end_utt(loop_);
-  o.frames = ps_get_n_frames(ps_);
   logmath_t* lmath = ps_get_logmath(ps_);
   std::int32_t score = 0;
   const char* hyp = ps_get_hyp(ps_, &score);
+  // Scores over the speech only: from where the phone loop or the grammar's
+  // words first hear speech to where they last do. The silence around it
+  // scores alike in both searches and would only thin the difference out;
+  // speech the grammar's path leaves to its silence and noise models counts
+  // against it.
+  struct Seg {
+    int sf, ef;
+    std::int32_t ascr;
+    bool speech;
+  };
+  auto segments = [](ps_decoder_t* d, const std::function<bool(const char*)>& is_speech) {
+    std::vector<Seg> out;
+    for (ps_seg_t* seg = ps_seg_iter(d); seg; seg = ps_seg_next(seg)) {
+      std::int32_t ascr = 0, lscr = 0, lback = 0;
+      ps_seg_prob(seg, &ascr, &lscr, &lback);
+      int sf = 0, ef = 0;
+      ps_seg_frames(seg, &sf, &ef);
+      out.push_back({sf, ef, ascr, is_speech(ps_seg_word(seg))});
+    }
+    return out;
+  };
+  auto sum = [](const std::vector<Seg>& segs, int lo, int hi) {
+    double total = 0;
+    for (const auto& sg : segs) {
+      const int a = std::max(sg.sf, lo), b = std::min(sg.ef, hi);
+      if (b >= a && sg.ef >= sg.sf) total += static_cast<double>(sg.ascr) * (b - a + 1) / (sg.ef - sg.sf + 1);
+    }
+    return total;
+  };
+  int first = -1, last = -1;
+  std::vector<Seg> grammar;
   if (hyp) {
     o.complete = true;
-    std::int64_t ascr_total = 0;
-    for (ps_seg_t* seg = ps_seg_iter(ps_); seg; seg = ps_seg_next(seg)) {
-      std::int32_t ascr = 0, lscr = 0, lback = 0;
-      ps_seg_prob(seg, &ascr, &lscr, &lback);
-      ascr_total += ascr;
-      const char* w = ps_seg_word(seg);
-      if (auto it = current_.find(std::string(w)); it != current_.end()) o.words.push_back(it->second);
-    }
-    o.grammar_score = logmath_log_to_ln(lmath, static_cast<int>(std::max<std::int64_t>(ascr_total, INT32_MIN)));
+    grammar = segments(ps_, [&](const char* w) {
+      auto it = current_.find(std::string(w));
+      if (it == current_.end()) return false;
+      o.words.push_back(it->second);
+      return true;
+    });
+    for (const auto& sg : grammar)
+      if (sg.speech) {
+        if (first < 0) first = sg.sf;
+        last = sg.ef;
+      }
   }
-  if (loop_) {
-    std::int64_t ascr_total = 0;
-    for (ps_seg_t* seg = ps_seg_iter(loop_); seg; seg = ps_seg_next(seg)) {
-      std::int32_t ascr = 0, lscr = 0, lback = 0;
-      ps_seg_prob(seg, &ascr, &lscr, &lback);
-      ascr_total += ascr;
-      o.has_loop = true;
-    }
-    o.loop_score = logmath_log_to_ln(ps_get_logmath(loop_), static_cast<int>(std::max<std::int64_t>(ascr_total, INT32_MIN)));
+  if (first >= 0 && loop_) {
+    const auto loop = segments(loop_, [](const char* phone) { return std::string_view(phone) != "SIL"; });
+    for (const auto& sg : loop)
+      if (sg.speech && sg.ef - sg.sf >= 2) {
+        first = std::min(first, sg.sf);
+        last = std::max(last, sg.ef);
+      }
+    o.loop_score = logmath_log_to_ln(ps_get_logmath(loop_), static_cast<int>(std::max<double>(sum(loop, first, last), INT32_MIN)));
+    o.has_loop = true;
   }
+  if (first >= 0)
+    o.grammar_score = logmath_log_to_ln(lmath, static_cast<int>(std::max<double>(sum(grammar, first, last), INT32_MIN)));
+  o.frames = first >= 0 ? last - first + 1 : 0;
   return o;
 }
 

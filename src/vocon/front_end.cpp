@@ -14,6 +14,7 @@ constexpr double kOnsetAboveFloor = 12, kSpeechAboveFloor = 7;
 constexpr double kOnsetMinimum = -58, kSpeechMinimum = -62;
 constexpr double kTooQuietPeak = -30, kTargetPeak = -10;
 constexpr double kPoorSnr = 12;
+constexpr double kFirstFloor = -55;
 constexpr int kOverloadSamples = 20;
 constexpr std::uint16_t kMinGain = 25, kMaxGain = 1600;
 
@@ -49,7 +50,9 @@ FrontEnd::Frame FrontEnd::Process(std::span<std::int16_t> frame) {
   f.silent_input = peak_in <= 2;
   if (f.silent_input) ++dead_frames_;
 
-  if (floor_db_ < -150) floor_db_ = f.level_db;
+  // The first frame may already be speech: it sets the floor no higher
+  // than a quiet room's.
+  if (floor_db_ < -150) floor_db_ = std::min(f.level_db, kFirstFloor);
   f.onset = f.level_db > std::max(floor_db_ + kOnsetAboveFloor, kOnsetMinimum);
   f.speech = f.level_db > std::max(floor_db_ + kSpeechAboveFloor, kSpeechMinimum);
   if (!f.speech) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -120,11 +121,13 @@ std::string Utf16ToUtf8(std::u16string_view s) {
 // ---- confidence ----
 
 // The grammar's best path scores lower than the free phone loop; how much
-// lower per frame says how well the speech fits. Calibrated on synthesised
-// commands and out-of-grammar sentences (docs/engine.md): in-grammar speech
-// lies mostly above -0.45 nats per frame, other speech below.
+// lower per frame of speech says how well the speech fits. Calibrated on
+// synthesised commands and out-of-grammar sentences (docs/engine.md).
 std::uint32_t ConfidenceFromScores(double per_frame) {
-  constexpr double kMidpoint = -0.55, kSpread = 0.12;
+  // PocketSphinx's acoustic scores are scaled down by 2^10; in its units
+  // commands lie around -3.5e-3 per frame, other speech around -6e-3.
+  // Confidence 3500, the engine's rejection threshold, falls at -5.3e-3.
+  constexpr double kMidpoint = -4.99e-3, kSpread = 0.5e-3;
   const double c = 10000.0 / (1.0 + std::exp(-(per_frame - kMidpoint) / kSpread));
   return static_cast<std::uint32_t>(std::clamp(std::lround(c), 0L, 10000L));
 }
@@ -214,6 +217,7 @@ void Rec::Finish() {
   result.entries = std::move(parse->entries);
   result.confidence =
       o.has_loop && o.frames > 0 ? ConfidenceFromScores((o.grammar_score - o.loop_score) / o.frames) : 10000u;
+
   result.type = result.confidence >= static_cast<std::uint32_t>(std::max(0, rejection)) ? ASRRES_ACCEPTED
                                                                                          : ASRRES_REJECTED;
 }

@@ -1,0 +1,141 @@
+#include "engine/engine_support.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <mutex>
+
+#include "common/files.h"
+
+namespace talvane::test {
+
+OndrixFn Ondrix() {
+  static OndrixFn fn = [] {
+    void* lib = dlopen((fs::path(TALVANE_PROGRAM_DIR) / "libondrix.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!lib) throw std::runtime_error(std::string("libondrix.so: ") + dlerror());
+    auto* f = reinterpret_cast<OndrixFn>(dlsym(lib, "fnOndrixDLL_Call"));
+    if (!f) throw std::runtime_error("libondrix.so has no fnOndrixDLL_Call");
+    return f;
+  }();
+  return fn;
+}
+
+std::int32_t Send(std::int32_t code) {
+  SREC_COMMAND_OBJECT r{code, 0, nullptr};
+  return Ondrix()(&r);
+}
+
+EngineResult Recognize() {
+  std::vector<char16_t> buffer(SR_AGGREGATE_SIZE, u'\0');
+  SREC_COMMAND_OBJECT r{SR_RECOGNIZE, 12345, buffer.data()};
+  EngineResult out;
+  out.rc = Ondrix()(&r);
+  out.confidence = r.CmdConfidence;
+  for (const char16_t* p = buffer.data(); *p; ++p) out.text += static_cast<char>(*p < 0x80 ? *p : '?');
+  return out;
+}
+
+const fs::path& WinePrefix() {
+  static TempFolder* prefix = [] {
+    auto* p = new TempFolder();
+    WriteFile(*p / "drive_c/ProgramData/Microsoft/FSX/fsx.cfg", "[Main]\r\n");
+    return p;
+  }();
+  return prefix->path();
+}
+
+const fs::path& CompiledProgram() {
+  static TempFolder* folder = [] {
+    auto* f = new TempFolder();
+    fs::copy(TALVANE_PROGRAM_DIR, f->path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    std::string cfg = ReadFile(f->path() / "TV_Information.cfg");
+    const auto at = cfg.find("compileNavaids=1");
+    if (at != std::string::npos) cfg.replace(at, 16, "compileNavaids=0");
+    WriteFile(f->path() / "TV_Information.cfg", cfg);
+    auto r = RunTool({"--program-folder", f->path().string(), "compile"}, {"WINEPREFIX=" + WinePrefix().string()});
+    if (r.status != 0) throw std::runtime_error("the shipped grammars do not compile: " + r.out + r.err);
+    return f;
+  }();
+  return folder->path();
+}
+
+void CopyProgram(const fs::path& to) {
+  fs::copy(CompiledProgram(), to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+namespace {
+
+fs::path SpeechFolder() {
+  static TempFolder* f = new TempFolder();
+  return f->path();
+}
+
+}  // namespace
+
+fs::path Speech(const std::string& text, int voice, int rate) {
+  const fs::path wav = SpeechFolder() / (std::to_string(std::hash<std::string>()(text)) + "-" + std::to_string(voice) +
+                                         "-" + std::to_string(rate) + ".wav");
+  if (FileExists(wav)) return wav;
+  auto r = RunTool({"--program-folder", CompiledProgram().string(), "speak", "--voice", std::to_string(voice),
+                    "--rate", std::to_string(rate), text},
+                   {"KELO_WAV=" + wav.string()});
+  if (r.status != 0 || !FileExists(wav)) throw std::runtime_error("speaking failed: " + r.err);
+  return wav;
+}
+
+fs::path HeldOutSpeech(const std::string& text, const std::string& voice, int wpm) {
+  const fs::path wav = SpeechFolder() / ("held-" + std::to_string(std::hash<std::string>()(text + voice)) + ".wav");
+  const std::string cmd = "espeak-ng -v '" + voice + "' -s " + std::to_string(wpm) + " -w '" + wav.string() + "' '" +
+                          text + "'";
+  if (std::system(cmd.c_str()) != 0 || !FileExists(wav)) throw std::runtime_error("espeak-ng failed: " + cmd);
+  return wav;
+}
+
+fs::path Silence(double seconds) {
+  const fs::path wav = SpeechFolder() / ("silence-" + std::to_string(static_cast<int>(seconds * 1000)) + ".wav");
+  if (FileExists(wav)) return wav;
+  const std::uint32_t rate = 16000, n = static_cast<std::uint32_t>(seconds * rate);
+  std::string b = "RIFF";
+  auto u32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b += static_cast<char>(v >> (8 * i));
+  };
+  auto u16 = [&](std::uint16_t v) {
+    b += static_cast<char>(v);
+    b += static_cast<char>(v >> 8);
+  };
+  u32(36 + n * 2);
+  b += "WAVEfmt ";
+  u32(16);
+  u16(1);
+  u16(1);
+  u32(rate);
+  u32(rate * 2);
+  u16(2);
+  u16(16);
+  b += "data";
+  u32(n * 2);
+  b.append(n * 2, '\0');
+  WriteFile(wav, b);
+  return wav;
+}
+
+void UseWav(const fs::path* wav) {
+  if (wav)
+    ::setenv("AUDIOIN_WAV", wav->c_str(), 1);
+  else
+    ::unsetenv("AUDIOIN_WAV");
+}
+
+InDirectory::InDirectory(const fs::path& p) {
+  old_ = fs::current_path();
+  fs::current_path(p);
+}
+
+InDirectory::~InDirectory() {
+  std::error_code ec;
+  fs::current_path(old_, ec);
+}
+
+}  // namespace talvane::test

@@ -1,0 +1,177 @@
+// The WAV reader and rate conversion of the audio-in device, and the front
+// end's speech detection, gain requests and abnormal conditions.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "vocon/front_end.h"
+#include "vocon/vocon3200.h"
+#include "vocon/wav_reader.h"
+
+namespace talvane::vocon {
+namespace {
+
+std::string Wav(std::uint16_t format, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
+                const std::string& data, bool extensible = false, std::uint32_t data_size = 0xFFFFFFFEu) {
+  std::string b = "RIFF";
+  auto u32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b += static_cast<char>(v >> (8 * i));
+  };
+  auto u16 = [&](std::uint16_t v) {
+    b += static_cast<char>(v);
+    b += static_cast<char>(v >> 8);
+  };
+  u32(0);
+  b += "WAVE";
+  b += "LIST";  // a chunk to skip, odd-sized and padded
+  u32(3);
+  b += std::string("abc\0", 4);
+  b += "fmt ";
+  u32(extensible ? 40 : 16);
+  u16(extensible ? 0xFFFE : format);
+  u16(channels);
+  u32(rate);
+  u32(rate * channels * bits / 8);
+  u16(static_cast<std::uint16_t>(channels * bits / 8));
+  u16(bits);
+  if (extensible) {
+    u16(22);
+    u16(bits);
+    u32(0);
+    u16(format);
+    b += std::string(14, '\0');
+  }
+  b += "data";
+  u32(data_size == 0xFFFFFFFEu ? static_cast<std::uint32_t>(data.size()) : data_size);
+  return b + data;
+}
+
+TEST(vocon_Wav, ReadsTheSampleFormats) {
+  std::string e;
+  auto a = ReadWav(Wav(1, 1, 16000, 16, std::string("\x00\x40\x00\xC0", 4)), &e);
+  ASSERT_TRUE(a) << e;
+  EXPECT_EQ(a->sample_rate, 16000u);
+  EXPECT_EQ(a->samples, (std::vector<std::int16_t>{16384, -16384}));
+  // Stereo mixed down; 8-bit unsigned; 24-bit; float; extensible.
+  a = ReadWav(Wav(1, 2, 8000, 16, std::string("\x00\x40\x00\x00", 4)), &e);
+  ASSERT_TRUE(a) << e;
+  EXPECT_EQ(a->samples, (std::vector<std::int16_t>{8192}));
+  a = ReadWav(Wav(1, 1, 8000, 8, std::string("\xC0\x80", 2)), &e);
+  ASSERT_TRUE(a) << e;
+  EXPECT_EQ(a->samples, (std::vector<std::int16_t>{16384, 0}));
+  a = ReadWav(Wav(1, 1, 8000, 24, std::string("\x00\x00\xC0", 3)), &e);
+  ASSERT_TRUE(a) << e;
+  EXPECT_EQ(a->samples, (std::vector<std::int16_t>{-16384}));
+  const float half = 0.5f;
+  a = ReadWav(Wav(3, 1, 8000, 32, std::string(reinterpret_cast<const char*>(&half), 4), true), &e);
+  ASSERT_TRUE(a) << e;
+  EXPECT_EQ(a->samples, (std::vector<std::int16_t>{16384}));
+  // A data size left unfinished by a streaming writer: up to the end.
+  a = ReadWav(Wav(1, 1, 16000, 16, std::string(6, '\0'), false, 0xFFFFFFFFu), &e);
+  ASSERT_TRUE(a) << e;
+  EXPECT_EQ(a->samples.size(), 3u);
+}
+
+TEST(vocon_Wav, RefusesWhatItCannotRead) {
+  std::string e;
+  EXPECT_FALSE(ReadWav("", &e));
+  EXPECT_FALSE(ReadWav("RIFF\0\0\0\0WAVE", &e));                         // no chunks
+  EXPECT_FALSE(ReadWav(Wav(2, 1, 16000, 16, "xx"), &e));                  // ADPCM
+  EXPECT_FALSE(ReadWav(Wav(1, 0, 16000, 16, "xx"), &e));                  // no channels
+  EXPECT_FALSE(ReadWav(Wav(1, 1, 16000, 12, "xx"), &e));                  // odd sample size
+  EXPECT_FALSE(ReadWav(Wav(1, 1, 0, 16, "xx"), &e));                      // no rate
+  EXPECT_FALSE(ReadWav(Wav(1, 1, 16000, 16, "xx").substr(0, 30), &e));   // cut in its format chunk
+}
+
+TEST(vocon_Wav, ResamplingKeepsPitchAndLevel) {
+  // A 1 kHz tone at 22050 Hz to 16 kHz: same frequency, same level, no
+  // energy folded back from above the new Nyquist frequency.
+  std::vector<std::int16_t> tone(22050);
+  for (std::size_t i = 0; i < tone.size(); ++i)
+    tone[i] = static_cast<std::int16_t>(10000 * std::sin(2 * std::numbers::pi * 1000 * i / 22050.0));
+  const auto out = Resample(tone, 22050, 16000);
+  ASSERT_EQ(out.size(), 16000u);
+  double dot_s = 0, dot_c = 0, energy = 0;
+  for (std::size_t i = 1000; i < 15000; ++i) {
+    dot_s += out[i] * std::sin(2 * std::numbers::pi * 1000 * i / 16000.0);
+    dot_c += out[i] * std::cos(2 * std::numbers::pi * 1000 * i / 16000.0);
+    energy += static_cast<double>(out[i]) * out[i];
+  }
+  const double amplitude = 2 * std::hypot(dot_s, dot_c) / 14000;
+  EXPECT_NEAR(amplitude, 10000, 200);
+  EXPECT_NEAR(energy / 14000, amplitude * amplitude / 2, amplitude * amplitude / 2 * 0.02);  // nothing else in it
+  std::vector<std::int16_t> high(22050);
+  for (std::size_t i = 0; i < high.size(); ++i)
+    high[i] = static_cast<std::int16_t>(10000 * std::sin(2 * std::numbers::pi * 10000 * i / 22050.0));
+  double rest = 0;
+  const auto gone = Resample(high, 22050, 16000);
+  for (std::size_t i = 100; i + 100 < gone.size(); ++i) rest = std::max(rest, std::abs(static_cast<double>(gone[i])));
+  EXPECT_LT(rest, 300);  // 10 kHz cannot exist at 16 kHz: filtered, not aliased
+}
+
+std::vector<std::int16_t> Tone(double amplitude) {
+  std::vector<std::int16_t> f(160);
+  for (std::size_t i = 0; i < f.size(); ++i)
+    f[i] = static_cast<std::int16_t>(
+        std::clamp(amplitude * std::sin(2 * std::numbers::pi * 300 * i / 16000.0), -32767.0, 32767.0));
+  return f;
+}
+
+TEST(vocon_FrontEnd, SpeechDetectionGainAndConditions) {
+  FrontEnd fe;
+  fe.Reset();
+  std::vector<std::int16_t> quiet(160, 0);
+  for (int i = 0; i < 50; ++i) {
+    quiet.assign(160, static_cast<std::int16_t>(i % 2 ? 3 : -3));  // faint background
+    EXPECT_FALSE(fe.Process(quiet).onset);
+  }
+  auto loud = Tone(8000);
+  EXPECT_TRUE(fe.Process(loud).onset);
+  EXPECT_FALSE(fe.EndOfUtterance().requested_gain);  // a good level asks for nothing
+
+  // Quiet speech: too quiet, and more gain asked for.
+  fe.Reset();
+  for (int i = 0; i < 30; ++i) {
+    auto soft = Tone(400);
+    EXPECT_TRUE(fe.Process(soft).speech);
+  }
+  auto v = fe.EndOfUtterance();
+  ASSERT_TRUE(v.condition);
+  EXPECT_EQ(*v.condition, static_cast<std::uint32_t>(ASRFX_TOOQUIET));
+  ASSERT_TRUE(v.requested_gain);
+  EXPECT_GT(*v.requested_gain, 100);
+  fe.SetGain(*v.requested_gain);
+  auto soft = Tone(400);
+  fe.Process(soft);
+  EXPECT_GT(std::abs(soft[13]), 1000);  // the gain is applied to what follows
+
+  // Clipped speech: overload, less gain.
+  FrontEnd hot;
+  hot.Reset();
+  for (int i = 0; i < 10; ++i) {
+    auto f = Tone(40000);  // saturates
+    hot.Process(f);
+  }
+  v = hot.EndOfUtterance();
+  ASSERT_TRUE(v.condition);
+  EXPECT_EQ(*v.condition, static_cast<std::uint32_t>(ASRFX_OVERLOAD));
+  ASSERT_TRUE(v.requested_gain);
+  EXPECT_LT(*v.requested_gain, 100);
+
+  // A dead line: no signal, said once.
+  FrontEnd dead;
+  dead.Reset();
+  int told = 0;
+  for (int i = 1; i <= 300; ++i) {
+    std::vector<std::int16_t> zero(160, 0);
+    dead.Process(zero);
+    told += dead.NoSignal(i);
+  }
+  EXPECT_EQ(told, 1);
+  EXPECT_EQ(dead.Condition(), static_cast<std::uint32_t>(ASRFX_NOSIGNAL));
+}
+
+}  // namespace
+}  // namespace talvane::vocon
