@@ -25,6 +25,7 @@ if [ "${SANITIZE:-1}" != 0 ]; then
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTALVANE_SANITIZE=ON
   cmake --build build-asan -j "$JOBS"
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions.txt
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   ctest --test-dir build-asan --output-on-failure -j "$JOBS"
 fi
