@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "common/text.h"
 #include "engine/engine.h"
 
 namespace talvane::ondrix {
@@ -16,21 +17,7 @@ std::string ToUtf8(const wchar_t* w) {
   std::string out;
   for (; *w; ++w) {
     const auto cp = static_cast<char32_t>(*w);
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    talvane::AppendUtf8(out, cp);
   }
   return out;
 }

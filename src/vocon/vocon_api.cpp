@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/text.h"
 #include "grisk/bgm_format.h"
 #include "grisk/pronunciation.h"
 #include "vocon/objects.h"
@@ -99,21 +100,7 @@ std::string Utf16ToUtf8(std::u16string_view s) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[++i] - 0xDC00);
     else if (cp >= 0xD800 && cp < 0xE000)
       cp = 0xFFFD;
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    talvane::AppendUtf8(out, cp);
   }
   return out;
 }

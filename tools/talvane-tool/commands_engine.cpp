@@ -27,6 +27,7 @@
 #include "grammar/navaid_lists.h"
 #include "grisk/bgm_format.h"
 #include "outside/outside_libraries.h"
+#include "grammar_inputs.h"
 #include "tool.h"
 #include "vocon/network.h"
 #include "vocon/wav_reader.h"
@@ -126,23 +127,6 @@ int Rules(Invocation& inv) {
   if (inv.args.size() != 1 || (inv.args[0] != "on" && inv.args[0] != "off"))
     return UsageError("usage: talvane-tool rules on|off [--wav FILE]");
   return RecognizeOnce(inv, inv.args[0] == "on" ? SR_ACTIVATE_RULES : SR_DEACTIVATE_RULES);
-}
-
-struct Loaded {
-  Settings settings;
-  CommandCatalogue catalogue;
-  NavaidLists navaids;
-  CategoryList categories;
-  GrammarInputs inputs() const { return {settings, catalogue, categories, navaids}; }
-};
-
-bool Load(Context& ctx, Loaded& l) {
-  if (!LoadSettings(ctx, l.settings)) return false;
-  if (!LoadCommandList(ctx, l.catalogue)) return false;
-  if (!LoadILSList(ctx, l.navaids)) return false;
-  if (!LoadNavaidList(ctx, l.navaids)) return false;
-  BuildCategoryList(l.catalogue, l.categories);
-  return true;
 }
 
 bool Number(const std::string& a, int lo, int hi, int& v) {

@@ -12,30 +12,12 @@
 #include "grammar/category_list.h"
 #include "grammar/grammar_writer.h"
 #include "grammar/navaid_lists.h"
+#include "grammar_inputs.h"
 #include "tool.h"
 
 namespace talvane::tool {
 
 namespace {
-
-// What the program has in memory after start-up, for the grammar writers.
-struct Loaded {
-  Settings settings;
-  CommandCatalogue catalogue;
-  NavaidLists navaids;
-  CategoryList categories;
-  GrammarInputs inputs() const { return {settings, catalogue, categories, navaids}; }
-};
-
-// The start-up loads in the program's order. False when the program "ended".
-bool Load(Context& ctx, Loaded& l) {
-  if (!LoadSettings(ctx, l.settings)) return false;
-  if (!LoadCommandList(ctx, l.catalogue)) return false;
-  if (!LoadILSList(ctx, l.navaids)) return false;
-  if (!LoadNavaidList(ctx, l.navaids)) return false;
-  BuildCategoryList(l.catalogue, l.categories);
-  return true;
-}
 
 bool ParseIndex(const std::string& a, int& v) {
   auto [p, ec] = std::from_chars(a.data(), a.data() + a.size(), v);

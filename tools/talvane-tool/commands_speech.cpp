@@ -18,6 +18,7 @@
 #include "grammar/grammar_writer.h"
 #include "grammar/navaid_lists.h"
 #include "outside/outside_libraries.h"
+#include "grammar_inputs.h"
 #include "tool.h"
 
 namespace talvane::tool {
@@ -30,23 +31,6 @@ constexpr int kGriskInitialise = 0, kGriskShutdown = 2;
 // The voices the program offers, by number.
 constexpr const char* kVoiceNames[] = {"Samantha (US English)", "Tom (US English)", "Daniel (UK English)",
                                        "Emily (UK English)"};
-
-struct Loaded {
-  Settings settings;
-  CommandCatalogue catalogue;
-  NavaidLists navaids;
-  CategoryList categories;
-  GrammarInputs inputs() const { return {settings, catalogue, categories, navaids}; }
-};
-
-bool Load(Context& ctx, Loaded& l) {
-  if (!LoadSettings(ctx, l.settings)) return false;
-  if (!LoadCommandList(ctx, l.catalogue)) return false;
-  if (!LoadILSList(ctx, l.navaids)) return false;
-  if (!LoadNavaidList(ctx, l.navaids)) return false;
-  BuildCategoryList(l.catalogue, l.categories);
-  return true;
-}
 
 bool ParseNumber(const std::string& a, int lo, int hi, int& v) {
   auto [p, ec] = std::from_chars(a.data(), a.data() + a.size(), v);
