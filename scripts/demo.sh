@@ -36,6 +36,9 @@ done
 tool compile
 KELO_WAV="$OUT/readback.wav" tool speak --voice 1 "Altitude one zero thousand set" && ls -l "$OUT/readback.wav"
 tool voices
+# A spoken command, synthesised by the copilot voice and recognised by the engine.
+KELO_WAV="$OUT/command.wav" tool speak --voice 1 "set altitude one zero thousand"
+tool recognize --wav "$OUT/command.wav" || true
 
 # The simulator's aircraft, their kneeboard pages written and put back.
 SIM="$WINEPREFIX/drive_c/Program Files/Microsoft Games/Microsoft Flight Simulator X"
