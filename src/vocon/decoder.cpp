@@ -1,7 +1,9 @@
 #include "vocon/decoder.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/cmn.h>
 #include <sphinxbase/err.h>
+#include <sphinxbase/feat.h>
 #include <sphinxbase/fsg_model.h>
 #include <sphinxbase/logmath.h>
 
@@ -10,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 
 namespace talvane::vocon {
 
@@ -23,6 +26,32 @@ void QuietLog() {
     const char* t = std::getenv("TALVANE_DECODER_LOG");
     if (!t || !*t) err_set_logfp(nullptr);
   });
+}
+
+// The cepstral mean starts at the model's -cmninit, but PocketSphinx gives
+// that start no weight: after the first utterance the mean would be that
+// one utterance's alone, which is far from the long-run mean the model
+// needs. Giving the start the weight of a few seconds of speech lets the
+// mean move towards the speaker and microphone gradually.
+// `start` (comma-separated, as -cmninit) replaces the model's start; the
+// model's feat.params would otherwise override a -cmninit setting.
+void WeightCepstralMean(ps_decoder_t* ps, const std::string& start) {
+  feat_t* feat = ps_get_feat(ps);
+  if (!feat || !feat->cmn_struct) return;
+  std::vector<mfcc_t> mean(static_cast<std::size_t>(feat->cmn_struct->veclen));
+  cmn_live_get(feat->cmn_struct, mean.data());
+  std::size_t i = 0, at = 0;
+  while (i < mean.size() && at < start.size()) {
+    auto comma = start.find(',', at);
+    if (comma == std::string::npos) comma = start.size();
+    char* end = nullptr;
+    const std::string item = start.substr(at, comma - at);
+    const double v = std::strtod(item.c_str(), &end);
+    if (end != item.c_str()) mean[i] = static_cast<mfcc_t>(v);
+    ++i;
+    at = comma + 1;
+  }
+  cmn_live_set(feat->cmn_struct, mean.data());
 }
 
 cmd_ln_t* MakeConfig(const std::map<std::string, std::string>& settings, std::string* error) {
@@ -63,9 +92,24 @@ std::unique_ptr<Decoder> Decoder::Create(const DecoderOptions& options, std::str
   std::map<std::string, std::string> settings;
   for (const auto& [k, v] : DefaultDecoderSettings()) settings[k] = v;
   std::filesystem::path phone_lm = options.phone_lm;
+  std::string cmn_start;
+  double garbage = 0;
   for (const auto& [k, v] : options.settings) {
     if (k == "allphone") {
       phone_lm = v;  // the phone loop's model, not a search of the grammar decoder
+      continue;
+    }
+    if (k == "cmninit") {
+      cmn_start = v;
+      continue;
+    }
+    if (k == "garbage") {
+      char* end = nullptr;
+      garbage = std::strtod(v.c_str(), &end);
+      if (end == v.c_str() || *end || !(garbage >= 0 && garbage < 1)) {
+        if (error) *error = "the decoder setting garbage must be a probability below 1";
+        return nullptr;
+      }
       continue;
     }
     settings[k] = v;
@@ -86,6 +130,7 @@ std::unique_ptr<Decoder> Decoder::Create(const DecoderOptions& options, std::str
     if (error) *error = "the acoustic model " + options.acoustic_model.string() + " cannot be loaded";
     return nullptr;
   }
+  WeightCepstralMean(d->ps_, cmn_start);
   if (!phone_lm.empty()) {
     // The phone loop only scores the audio: context-independent phones and
     // the decoder's usual beams are enough, and cost a fraction.
@@ -104,6 +149,15 @@ std::unique_ptr<Decoder> Decoder::Create(const DecoderOptions& options, std::str
       if (error) *error = "the phone model " + phone_lm.string() + " cannot be loaded";
       return nullptr;
     }
+    WeightCepstralMean(d->loop_, cmn_start);
+  }
+  if (garbage > 0) {
+    for (const auto& phone : options.phones) {
+      // A phone the model lacks is refused by the dictionary and left out.
+      const std::string name = "+g+" + phone;
+      if (ps_add_word(d->ps_, name.c_str(), phone.c_str(), FALSE) >= 0) d->garbage_names_.insert(name);
+    }
+    d->garbage_prob_ = garbage;
   }
   return d;
 }
@@ -162,7 +216,21 @@ bool Decoder::Load(const Network& net, const WordDfa& dfa, std::vector<std::stri
     if (prons[static_cast<std::size_t>(s)] > kFan)
       helpers += static_cast<std::int32_t>((prons[static_cast<std::size_t>(s)] + kFan - 1) / kFan);
   }
-  fsg_model_t* fsg = fsg_model_init("talvane", lmath, lw_, n + 1 + helpers);
+  const bool garbage = !garbage_names_.empty();
+  const std::int32_t garbage_state = n + 1 + helpers;
+  fsg_model_t* fsg = fsg_model_init("talvane", lmath, lw_, n + 1 + helpers + (garbage ? 1 : 0));
+  if (garbage) {
+    // Beside the commands, any string of phones, each at a fixed cost: speech
+    // that fits no command fits this loop better than the nearest command,
+    // and the search itself then rejects it.
+    const std::int32_t logp = static_cast<std::int32_t>(logmath_log(lmath, garbage_prob_) * lw_);
+    for (const auto& name : garbage_names_) {
+      const int w = fsg_model_word_add(fsg, name.c_str());
+      fsg_model_trans_add(fsg, 0, garbage_state, logp, w);
+      fsg_model_trans_add(fsg, garbage_state, garbage_state, logp, w);
+    }
+    fsg_model_null_trans_add(fsg, garbage_state, n, 0);
+  }
   fsg->start_state = 0;
   fsg->final_state = n;
   std::int32_t next_helper = n + 1;
@@ -286,6 +354,14 @@ Decoder::Outcome Decoder::End() {
   };
   int first = -1, last = -1;
   std::vector<Seg> grammar;
+  if (hyp && !garbage_names_.empty()) {
+    for (ps_seg_t* seg = ps_seg_iter(ps_); seg; seg = ps_seg_next(seg))
+      if (garbage_names_.count(ps_seg_word(seg))) {
+        ps_seg_free(seg);
+        o.out_of_grammar = true;
+        return o;
+      }
+  }
   if (hyp) {
     o.complete = true;
     grammar = segments(ps_, [&](const char* w) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -30,6 +31,9 @@ struct DecoderOptions {
   // Phone n-gram model of the phone loop; empty: no phone loop (every
   // complete hypothesis then gets the full confidence).
   std::filesystem::path phone_lm;
+  // The model's phones: the out-of-grammar loop's words (setting "garbage",
+  // the probability of each of its phones; 0 or unset: no such loop).
+  std::vector<std::string> phones;
 };
 
 // The settings the decoder starts from; DecoderOptions::settings override them.
@@ -63,6 +67,7 @@ class Decoder {
     double grammar_score = 0;            // acoustic log-likelihood of that path (natural log)
     double loop_score = 0;               // of the phone loop over the same frames
     bool has_loop = false;
+    bool out_of_grammar = false;         // the out-of-grammar loop fitted better than any command
   };
   Outcome End();
   void Abort();
@@ -86,6 +91,8 @@ class Decoder {
   std::unordered_map<std::string, std::vector<std::string>> word_names_;
   // Of the loaded grammar: decoder word name -> network word id.
   std::unordered_map<std::string, std::uint32_t> current_;
+  std::set<std::string, std::less<>> garbage_names_;
+  double garbage_prob_ = 0;
 };
 
 }  // namespace talvane::vocon

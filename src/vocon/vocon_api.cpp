@@ -478,6 +478,7 @@ LH_ERROR lhs_asrCreateRec(LH_OBJECT hSpeech, LH_OBJECT* phRec) {
   options.acoustic_model = speech->model.acoustic_model;
   options.sample_rate = speech->model.sample_rate;
   options.settings = speech->model.decoder;
+  options.phones = speech->model.phone_set;
   std::error_code ec;
   const auto phone_lm = std::filesystem::path(speech->model.acoustic_model.string() + "-phone.lm.bin");
   if (std::filesystem::exists(phone_lm, ec)) options.phone_lm = phone_lm;

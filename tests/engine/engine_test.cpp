@@ -75,8 +75,11 @@ TEST_F(engine_Engine, RecognisesCommandsWithTheirValues) {
 TEST_F(engine_Engine, NothingValidLeavesNoCommand) {
   InDirectory here(CompiledProgram());
   ASSERT_EQ(Send(SR_INIT), SR_OK);
-  // Speech that is no command, and no speech at all (the no-speech timeout).
-  for (const fs::path& wav : {Speech("the weather looks good for the flight today", 1, 50), Silence(6.0)}) {
+  // Speech that is no command (near misses of commands among it), and no
+  // speech at all (the no-speech timeout).
+  for (const fs::path& wav : {Speech("the weather looks good for the flight today", 1, 50),
+                              Speech("send the weather report to dispatch", 2, 50), Speech("say again please", 3, 50),
+                              Silence(6.0)}) {
     UseWav(&wav);
     const EngineResult r = Recognize();
     EXPECT_EQ(r.rc, SR_OK);

@@ -244,6 +244,7 @@ double SpeechEnd(const vocon::MonoAudio& a) {
 int BenchRecognition(Invocation& inv) {
   int commands = 200, seed = 1, latency_runs = 20;
   bool navaids = true;
+  fs::path keep;  // --folder: the scratch folder is kept, and its speech reused
   for (std::size_t i = 0; i < inv.args.size(); ++i) {
     const std::string& a = inv.args[i];
     auto value = [&](int lo, int hi, int& v) {
@@ -259,31 +260,37 @@ int BenchRecognition(Invocation& inv) {
       value(0, 10000, latency_runs);
     else if (a == "--no-navaids")
       navaids = false;
+    else if (a == "--folder" && i + 1 < inv.args.size())
+      keep = inv.args[++i];
     else
       return UsageError(
-          "usage: talvane-tool bench-recognition [--commands N] [--seed S] [--latency N] [--no-navaids]");
+          "usage: talvane-tool bench-recognition [--commands N] [--seed S] [--latency N] [--no-navaids] "
+          "[--folder DIR]");
   }
   Loaded l;
   if (!Load(inv.ctx, l)) return 1;
   l.settings.compileNavaids = navaids ? 1 : 0;
 
   // A scratch program folder with the whole catalogue compiled.
+  // With --folder the folder stays, so that a second run can compare decoder
+  // settings (edit its language model) on the same speech.
   std::string tmpl = (fs::temp_directory_path() / "talvane-bench-XXXXXX").string();
-  if (!::mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a scratch folder");
-  const fs::path scratch = tmpl;
+  if (keep.empty() && !::mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a scratch folder");
+  const fs::path scratch = keep.empty() ? fs::path(tmpl) : keep;
   struct Cleanup {
     fs::path p;
     ~Cleanup() {
       std::error_code ec;
-      fs::remove_all(p, ec);
+      if (!p.empty()) fs::remove_all(p, ec);
     }
-  } cleanup{scratch};
+  } cleanup{keep.empty() ? scratch : fs::path()};
   fs::create_directories(scratch / "Data");
   fs::create_directories(scratch / "Grammars" / "Test");
   fs::create_directories(scratch / "wav");
   for (const char* f : {"\\Data\\Generic Lists.bnf", "\\Grammars\\vocon3200lngenu_full.dat", "\\libgrisk.so",
                         "\\grisk-g2p", "\\libondrix.so", "\\ondrix-g2p", "\\libkelo.so"}) {
     const fs::path from = inv.ctx.File(f), to = Context{scratch, inv.ui}.File(f);
+    if (!keep.empty() && fs::exists(to) && std::string_view(f).ends_with(".dat")) continue;
     if (!CopyFileAtomic(from, to)) throw std::runtime_error("cannot copy " + from.string() + " for the benchmark");
   }
   for (const char* exe : {"grisk-g2p", "ondrix-g2p"})
@@ -345,10 +352,16 @@ int BenchRecognition(Invocation& inv) {
   for (std::size_t i = 0; i < samples.size(); ++i) {
     Sample& s = samples[i];
     s.wav = scratch / "wav" / (std::to_string(i) + ".wav");
+    // A kept folder's speech is reused when it says the same thing.
+    const fs::path said = fs::path(s.wav).replace_extension(".txt");
+    const std::string label = std::to_string(s.voice) + " " + std::to_string(s.rate) + " " + s.text + "\n";
+    const bool reuse = !keep.empty() && fs::exists(s.wav) && ReadWholeFile(said).value_or("") == label;
     ::setenv("KELO_WAV", s.wav.c_str(), 1);
-    if (libs.fnKELOspeak_Call(kKeloSpeak, s.voice, 100, s.rate, Utf8ToCp1252(s.text)) != 0 ||
-        libs.fnKELOspeak_Call(kKeloWait, 0, 120000, 0, "0") != 0)
+    if (!reuse && (libs.fnKELOspeak_Call(kKeloSpeak, s.voice, 100, s.rate, Utf8ToCp1252(s.text)) != 0 ||
+                   libs.fnKELOspeak_Call(kKeloWait, 0, 120000, 0, "0") != 0))
       throw std::runtime_error("speaking \"" + s.text + "\" failed");
+    if (!keep.empty() && !reuse && !AtomicWriteFile(said, label))
+      throw std::runtime_error("cannot write " + said.string());
     std::string e;
     auto audio = vocon::ReadWav(ReadWholeFile(s.wav).value_or(""), &e);
     if (!audio) throw std::runtime_error("the speech of \"" + s.text + "\" cannot be read: " + e);
@@ -438,7 +451,7 @@ const Registrar kRegistrar({
      "the test screen's path: test grammar for one phrase (command index or rule), INIT, RECOGNIZE, return", 2, 4,
      RecognizeTest},
     {"rules", "on|off [--wav FILE]", "one recognition with the checklist responses switched on or off", 1, 3, Rules},
-    {"bench-recognition", "[--commands N] [--seed S] [--latency N] [--no-navaids]",
+    {"bench-recognition", "[--commands N] [--seed S] [--latency N] [--no-navaids] [--folder DIR]",
      "synthesised commands and other speech through the engine: accuracy, false accepts, real-time factor, latency", 0,
      -1, BenchRecognition},
 });
