@@ -77,7 +77,7 @@ std::vector<std::pair<std::string, std::string>> DefaultDecoderSettings() {
       {"remove_silence", "no"},
       {"fsgusefiller", "yes"},
       {"bestpath", "no"},
-      // Alternatives are words of their own in the network (see WordNames).
+      // Alternatives are words of their own in the network (see WordSays).
       {"fsgusealtpron", "no"},
       // Wide beams: the network is large (thousands of navaids) and narrow
       // beams prune the right path away early in an utterance.
@@ -167,58 +167,175 @@ Decoder::~Decoder() {
   if (loop_) ps_free(loop_);
 }
 
-const std::vector<std::string>& Decoder::WordNames(const NetworkWord& w) {
+const std::vector<Decoder::Say>& Decoder::WordSays(const NetworkWord& w) {
   std::string key = w.text;
   for (const auto& p : w.pronunciations) key += '\t' + p;
-  auto found = word_names_.find(key);
-  if (found != word_names_.end()) return found->second;
-  std::vector<std::string> names;
+  auto found = word_says_.find(key);
+  if (found != word_says_.end()) return found->second;
+  std::vector<Say> says;
   for (const auto& p : w.pronunciations) {
-    const std::string one = w.text + '\t' + p;
-    auto it = dict_names_.find(one);
-    if (it == dict_names_.end()) {
-      std::string name = "w" + std::to_string(dict_names_.size());
-      if (ps_add_word(ps_, name.c_str(), p.c_str(), FALSE) < 0) name.clear();  // a phone the model lacks
-      it = dict_names_.emplace(one, name).first;
-    }
-    if (!it->second.empty()) names.push_back(it->second);
+    const std::string& name = DictionaryName(w.text + '\t' + p, p);
+    if (!name.empty()) says.push_back({name, p, w.text + '\t' + p});
   }
-  return word_names_.emplace(key, std::move(names)).first->second;
+  return word_says_.emplace(key, std::move(says)).first->second;
 }
+
+const std::string& Decoder::DictionaryName(const std::string& key, const std::string& phones) {
+  auto it = dict_names_.find(key);
+  if (it == dict_names_.end()) {
+    std::string name = "w" + std::to_string(dict_names_.size());
+    if (ps_add_word(ps_, name.c_str(), phones.c_str(), FALSE) < 0) name.clear();  // a phone the model lacks
+    it = dict_names_.emplace(key, name).first;
+  }
+  return it->second;
+}
+
+namespace {
+
+// One arc of the decoder's graph: a dictionary word between two of its states.
+struct GraphArc {
+  std::int32_t from, to;  // `to` -1: the final state
+  double prob;
+  const std::string* name;
+};
+
+// Words said one after another with no choice between them become one
+// dictionary word: a state with one way in and few ways on is folded into
+// its predecessor. PocketSphinx does work for every state of the graph and
+// every phone on every frame, so fewer states is a faster search.
+constexpr std::uint32_t kMaxFoldedWords = 4;  // words in one dictionary word
+constexpr std::uint32_t kMaxFoldedSays = 8;   // ways of saying one folded sequence
+constexpr std::uint32_t kMaxFoldFanOut = 8;   // ways on from a folded state
+
+}  // namespace
 
 bool Decoder::Load(const Network& net, const WordDfa& dfa, std::vector<std::string>* unusable, std::string* error) {
   if (in_utterance_) Abort();
   current_.clear();
   has_grammar_ = false;
-  std::vector<const std::vector<std::string>*> names(net.Words().size(), nullptr);
-  std::vector<std::uint8_t> used(net.Words().size(), 0);
-  for (const auto& a : dfa.arcs) used[a.word] = 1;
-  for (std::uint32_t w = 0; w < names.size(); ++w) {
-    if (!used[w]) continue;
-    names[w] = &WordNames(net.Words()[w]);
-    if (names[w]->empty() && unusable) unusable->push_back(net.Words()[w].text);
-    for (const auto& n : *names[w]) current_.emplace(n, w);
+  std::vector<const std::vector<Say>*> says(net.Words().size(), nullptr);
+  for (const auto& a : dfa.arcs) {
+    if (says[a.word]) continue;
+    says[a.word] = &WordSays(net.Words()[a.word]);
+    if (says[a.word]->empty() && unusable) unusable->push_back(net.Words()[a.word].text);
   }
   if (dfa.Empty()) return true;  // nothing can be recognised
 
+  const std::uint32_t n = static_cast<std::uint32_t>(dfa.StateCount());
+  auto usable = [&](std::uint32_t k) { return !says[dfa.arcs[k].word]->empty(); };
+  // Ways on (usable arcs and the end), ways in, and the one arc into each
+  // state that has only one.
+  std::vector<std::uint32_t> out(n, 0), in(n, 0), in_arc(n, 0);
+  for (std::uint32_t s = 0; s < n; ++s) {
+    out[s] = dfa.final[s] ? 1 : 0;
+    for (auto k = dfa.first[s]; k < dfa.first[s + 1]; ++k)
+      if (usable(k)) {
+        ++out[s];
+        ++in[dfa.arcs[k].to];
+        in_arc[dfa.arcs[k].to] = k;
+      }
+  }
+  std::vector<std::uint32_t> from_of(dfa.arcs.size());
+  for (std::uint32_t s = 0; s < n; ++s)
+    for (auto k = dfa.first[s]; k < dfa.first[s + 1]; ++k) from_of[k] = s;
+  // States in an order where every arc goes forward (the automaton is acyclic).
+  std::vector<std::uint32_t> order, pending(in);
+  order.reserve(n);
+  order.push_back(0);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const auto s = order[i];
+    for (auto k = dfa.first[s]; k < dfa.first[s + 1]; ++k)
+      if (usable(k) && --pending[dfa.arcs[k].to] == 0) order.push_back(dfa.arcs[k].to);
+  }
+  // Which states stay, and for a folded one how many words and ways of
+  // saying them lead to it from the state that stays before it.
+  std::vector<std::uint8_t> keep(n, 1);
+  std::vector<std::uint32_t> depth(n, 0), ways(n, 1);
+  for (const auto s : order) {
+    if (s == 0 || in[s] != 1 || out[s] > kMaxFoldFanOut) continue;
+    const auto k = in_arc[s];
+    const auto p = from_of[k];
+    const std::uint32_t d = (keep[p] ? 0 : depth[p]) + 1;
+    const std::uint32_t w = (keep[p] ? 1 : ways[p]) * static_cast<std::uint32_t>(says[dfa.arcs[k].word]->size());
+    std::uint32_t widest = 1;
+    for (auto j = dfa.first[s]; j < dfa.first[s + 1]; ++j)
+      if (usable(j)) widest = std::max<std::uint32_t>(widest, static_cast<std::uint32_t>(says[dfa.arcs[j].word]->size()));
+    if (d >= kMaxFoldedWords || w * widest > kMaxFoldedSays) continue;
+    keep[s] = 0;
+    depth[s] = d;
+    ways[s] = w;
+  }
+  std::vector<std::int32_t> index(n, -1);
+  std::int32_t kept = 0;
+  for (const auto s : order)
+    if (keep[s]) index[s] = kept++;
+
+  // The arcs of the graph, from every state that stays along the folded
+  // states after it. Every way on from a state is equally likely, whichever
+  // way it is said, so a folded word has the product of its choices.
+  std::vector<GraphArc> arcs;
+  std::vector<std::uint32_t> seq;
+  std::vector<const Say*> chosen;
+  auto emit = [&](std::int32_t from, std::int32_t to, double prob) {
+    // Every combination of the sequence's ways of saying it.
+    std::function<void(std::size_t)> pick = [&](std::size_t i) {
+      if (i == seq.size()) {
+        const std::string* name;
+        if (chosen.size() == 1) {
+          name = &chosen[0]->name;
+        } else {
+          std::string key, phones;
+          for (const Say* c : chosen) {
+            key += (key.empty() ? "" : "\n") + c->key;
+            phones += (phones.empty() ? "" : " ") + c->phones;
+          }
+          name = &DictionaryName(key, phones);
+          if (name->empty()) return;
+        }
+        current_.try_emplace(*name, seq);
+        arcs.push_back({from, to, prob, name});
+        return;
+      }
+      for (const Say& say : *says[seq[i]]) {
+        chosen.push_back(&say);
+        pick(i + 1);
+        chosen.pop_back();
+      }
+    };
+    pick(0);
+  };
+  std::function<void(std::int32_t, std::uint32_t, double)> walk = [&](std::int32_t from, std::uint32_t s, double prob) {
+    const double each = prob / out[s];
+    if (dfa.final[s] && !seq.empty()) emit(from, -1, each);
+    for (auto k = dfa.first[s]; k < dfa.first[s + 1]; ++k) {
+      if (!usable(k)) continue;
+      const auto to = dfa.arcs[k].to;
+      seq.push_back(dfa.arcs[k].word);
+      if (keep[to])
+        emit(from, index[to], each);
+      else
+        walk(from, to, each);
+      seq.pop_back();
+    }
+  };
+  for (const auto s : order)
+    if (keep[s]) walk(index[s], s, 1.0);
+
   logmath_t* lmath = ps_get_logmath(ps_);
-  const std::int32_t n = static_cast<std::int32_t>(dfa.StateCount());
   // sphinxbase keeps a state's transitions in a small fixed hash table, so
   // adding thousands to one state takes quadratic time: a state with many
   // ways on hands them out through empty moves to helper states of at most
   // kFan each.
   constexpr std::uint32_t kFan = 512;
-  std::vector<std::uint32_t> prons(static_cast<std::size_t>(n), 0);
+  std::vector<std::uint32_t> fan(static_cast<std::size_t>(kept), 0);
+  for (const auto& a : arcs) ++fan[static_cast<std::size_t>(a.from)];
   std::int32_t helpers = 0;
-  for (std::int32_t s = 0; s < n; ++s) {
-    for (auto k = dfa.first[s]; k < dfa.first[s + 1]; ++k)
-      prons[static_cast<std::size_t>(s)] += static_cast<std::uint32_t>(names[dfa.arcs[k].word]->size());
-    if (prons[static_cast<std::size_t>(s)] > kFan)
-      helpers += static_cast<std::int32_t>((prons[static_cast<std::size_t>(s)] + kFan - 1) / kFan);
-  }
+  for (const auto f : fan)
+    if (f > kFan) helpers += static_cast<std::int32_t>((f + kFan - 1) / kFan);
+  const std::int32_t final_state = kept;
   const bool garbage = !garbage_names_.empty();
-  const std::int32_t garbage_state = n + 1 + helpers;
-  fsg_model_t* fsg = fsg_model_init("talvane", lmath, lw_, n + 1 + helpers + (garbage ? 1 : 0));
+  const std::int32_t garbage_state = kept + 1 + helpers;
+  fsg_model_t* fsg = fsg_model_init("talvane", lmath, lw_, kept + 1 + helpers + (garbage ? 1 : 0));
   if (garbage) {
     // Beside the commands, any string of phones, each at a fixed cost: speech
     // that fits no command fits this loop better than the nearest command,
@@ -229,11 +346,10 @@ bool Decoder::Load(const Network& net, const WordDfa& dfa, std::vector<std::stri
       fsg_model_trans_add(fsg, 0, garbage_state, logp, w);
       fsg_model_trans_add(fsg, garbage_state, garbage_state, logp, w);
     }
-    fsg_model_null_trans_add(fsg, garbage_state, n, 0);
+    fsg_model_null_trans_add(fsg, garbage_state, final_state, 0);
   }
   fsg->start_state = 0;
-  fsg->final_state = n;
-  std::int32_t next_helper = n + 1;
+  fsg->final_state = final_state;
   // fsg_model_word_add looks words up one by one; each is added once.
   std::unordered_map<std::string, int> wids;
   auto wid_of = [&](const std::string& name) {
@@ -241,28 +357,28 @@ bool Decoder::Load(const Network& net, const WordDfa& dfa, std::vector<std::stri
     if (added) it->second = fsg_model_word_add(fsg, name.c_str());
     return it->second;
   };
-  for (std::int32_t s = 0; s < n; ++s) {
-    const auto b = dfa.first[s], e = dfa.first[s + 1];
-    std::uint32_t out = dfa.final[s] ? 1 : 0;
-    for (auto k = b; k < e; ++k) out += names[dfa.arcs[k].word]->empty() ? 0 : 1;
-    if (out == 0) continue;
-    // Every word on from a state is equally likely, whichever way it is said.
-    const std::int32_t logp = static_cast<std::int32_t>(logmath_log(lmath, 1.0 / out) * lw_);
-    const bool split = prons[static_cast<std::size_t>(s)] > kFan;
-    std::int32_t from = s;
-    std::uint32_t in_helper = kFan;
-    for (auto k = b; k < e; ++k)
-      for (const auto& name : *names[dfa.arcs[k].word]) {
-        if (split && in_helper == kFan) {
-          from = next_helper++;
-          fsg_model_null_trans_add(fsg, s, from, 0);
-          in_helper = 0;
-        }
-        ++in_helper;
-        fsg_model_trans_add(fsg, from, static_cast<std::int32_t>(dfa.arcs[k].to), logp, wid_of(name));
+  std::int32_t next_helper = kept + 1;
+  std::vector<std::int32_t> helper(static_cast<std::size_t>(kept), -1);
+  std::vector<std::uint32_t> in_helper(static_cast<std::size_t>(kept), kFan);
+  for (const auto& a : arcs) {
+    const auto f = static_cast<std::size_t>(a.from);
+    std::int32_t from = a.from;
+    if (fan[f] > kFan) {
+      if (in_helper[f] == kFan) {
+        helper[f] = next_helper++;
+        fsg_model_null_trans_add(fsg, a.from, helper[f], 0);
+        in_helper[f] = 0;
       }
-    if (dfa.final[s]) fsg_model_null_trans_add(fsg, s, n, logp);
+      ++in_helper[f];
+      from = helper[f];
+    }
+    const std::int32_t logp = static_cast<std::int32_t>(logmath_log(lmath, a.prob) * lw_);
+    fsg_model_trans_add(fsg, from, a.to < 0 ? final_state : a.to, logp, wid_of(*a.name));
   }
+  for (const auto s : order)
+    if (keep[s] && dfa.final[s])
+      fsg_model_null_trans_add(fsg, index[s], final_state,
+                               static_cast<std::int32_t>(logmath_log(lmath, 1.0 / out[s]) * lw_));
   // A new name each time: the search being replaced may still be the
   // current one until the new one is set.
   const std::string old = "talvane" + std::to_string(grammar_serial_);
@@ -307,7 +423,8 @@ std::vector<std::uint32_t> Decoder::Partial() {
   while (!h.empty()) {
     const auto sp = h.find(' ');
     const auto w = h.substr(0, sp);
-    if (auto it = current_.find(std::string(w)); it != current_.end()) words.push_back(it->second);
+    if (auto it = current_.find(std::string(w)); it != current_.end())
+      words.insert(words.end(), it->second.begin(), it->second.end());
     if (sp == std::string_view::npos) break;
     h.remove_prefix(sp + 1);
   }
@@ -367,7 +484,7 @@ Decoder::Outcome Decoder::End() {
     grammar = segments(ps_, [&](const char* w) {
       auto it = current_.find(std::string(w));
       if (it == current_.end()) return false;
-      o.words.push_back(it->second);
+      o.words.insert(o.words.end(), it->second.begin(), it->second.end());
       return true;
     });
     for (const auto& sg : grammar)

@@ -74,8 +74,17 @@ class Decoder {
 
  private:
   Decoder() = default;
-  // The dictionary words of a network word, one per pronunciation.
-  const std::vector<std::string>& WordNames(const NetworkWord& w);
+  // One way of saying a network word: its dictionary word, phones, and the
+  // key of that pair.
+  struct Say {
+    std::string name, phones, key;
+  };
+  // The dictionary words of a network word, one per pronunciation the model
+  // can say.
+  const std::vector<Say>& WordSays(const NetworkWord& w);
+  // The dictionary word for `key` said as `phones`, added on first use; ""
+  // when the model lacks one of the phones.
+  const std::string& DictionaryName(const std::string& key, const std::string& phones);
 
   ps_decoder_s* ps_ = nullptr;
   ps_decoder_s* loop_ = nullptr;
@@ -88,9 +97,9 @@ class Decoder {
   // pronunciation is a word of its own ("w12", "w13"), so that the grammar
   // network, not the dictionary, holds the alternatives.
   std::unordered_map<std::string, std::string> dict_names_;
-  std::unordered_map<std::string, std::vector<std::string>> word_names_;
-  // Of the loaded grammar: decoder word name -> network word id.
-  std::unordered_map<std::string, std::uint32_t> current_;
+  std::unordered_map<std::string, std::vector<Say>> word_says_;
+  // Of the loaded grammar: decoder word name -> the network words it says.
+  std::unordered_map<std::string, std::vector<std::uint32_t>> current_;
   std::set<std::string, std::less<>> garbage_names_;
   double garbage_prob_ = 0;
 };
