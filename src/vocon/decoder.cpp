@@ -471,11 +471,12 @@ Decoder::Outcome Decoder::End() {
   };
   int first = -1, last = -1;
   std::vector<Seg> grammar;
+  // A path through the out-of-grammar loop is no command: no words, and the
+  // result is rejected.
   if (hyp && !garbage_names_.empty()) {
     for (ps_seg_t* seg = ps_seg_iter(ps_); seg; seg = ps_seg_next(seg))
       if (garbage_names_.count(ps_seg_word(seg))) {
         ps_seg_free(seg);
-        o.out_of_grammar = true;
         return o;
       }
   }

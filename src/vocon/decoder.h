@@ -67,7 +67,6 @@ class Decoder {
     double grammar_score = 0;            // acoustic log-likelihood of that path (natural log)
     double loop_score = 0;               // of the phone loop over the same frames
     bool has_loop = false;
-    bool out_of_grammar = false;         // the out-of-grammar loop fitted better than any command
   };
   Outcome End();
   void Abort();
