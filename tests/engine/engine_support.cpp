@@ -38,17 +38,20 @@ EngineResult Recognize() {
 }
 
 const fs::path& WinePrefix() {
-  static TempFolder* prefix = [] {
-    auto* p = new TempFolder();
-    WriteFile(*p / "drive_c/ProgramData/Microsoft/FSX/fsx.cfg", "[Main]\r\n");
-    return p;
+  // Static objects, so that the folders go when the test program ends.
+  static const TempFolder prefix;
+  static const bool written = [] {
+    WriteFile(prefix / "drive_c/ProgramData/Microsoft/FSX/fsx.cfg", "[Main]\r\n");
+    return true;
   }();
-  return prefix->path();
+  (void)written;
+  return prefix.path();
 }
 
 const fs::path& CompiledProgram() {
-  static TempFolder* folder = [] {
-    auto* f = new TempFolder();
+  static const TempFolder folder;
+  static const bool compiled = [] {
+    const TempFolder* f = &folder;
     fs::copy(TALVANE_PROGRAM_DIR, f->path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     std::string cfg = ReadFile(f->path() / "TV_Information.cfg");
     const auto at = cfg.find("compileNavaids=1");
@@ -56,9 +59,10 @@ const fs::path& CompiledProgram() {
     WriteFile(f->path() / "TV_Information.cfg", cfg);
     auto r = RunTool({"--program-folder", f->path().string(), "compile"}, {"WINEPREFIX=" + WinePrefix().string()});
     if (r.status != 0) throw std::runtime_error("the shipped grammars do not compile: " + r.out + r.err);
-    return f;
+    return true;
   }();
-  return folder->path();
+  (void)compiled;
+  return folder.path();
 }
 
 void CopyProgram(const fs::path& to) {
@@ -68,8 +72,8 @@ void CopyProgram(const fs::path& to) {
 namespace {
 
 fs::path SpeechFolder() {
-  static TempFolder* f = new TempFolder();
-  return f->path();
+  static const TempFolder f;
+  return f.path();
 }
 
 }  // namespace
