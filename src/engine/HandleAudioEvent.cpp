@@ -37,6 +37,7 @@ int Handle(const LH_ASR_EVENT& event, SREC_COMMAND_OBJECT& cmd, RecogObject& r) 
     TRACE(L"Abnormal condition: %ls.\n", ConditionName(condition));
   }
   if (event.flags & ASRAUDIO_EVENT_RESULT) {
+    TRACE(L"Result at sample %u.\n", static_cast<unsigned>(event.samplePosition));
     LHS_CHECK(lhs_asrRecCreateResult(r.hRec, &r.hRes));
     std::uint32_t type = 0;
     LH_ERROR rc = lhs_asrResGetType(r.hRes, &type);

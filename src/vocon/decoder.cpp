@@ -413,8 +413,9 @@ bool Decoder::Process(const std::int16_t* samples, std::size_t count, bool whole
   return true;
 }
 
-std::vector<std::uint32_t> Decoder::Partial() {
+std::vector<std::uint32_t> Decoder::Partial(bool* outside) {
   std::vector<std::uint32_t> words;
+  if (outside) *outside = false;
   if (!in_utterance_) return words;
   std::int32_t score = 0;
   const char* hyp = ps_get_hyp(ps_, &score);
@@ -425,6 +426,8 @@ std::vector<std::uint32_t> Decoder::Partial() {
     const auto w = h.substr(0, sp);
     if (auto it = current_.find(std::string(w)); it != current_.end())
       words.insert(words.end(), it->second.begin(), it->second.end());
+    else if (outside && garbage_names_.count(std::string(w)))
+      *outside = true;
     if (sp == std::string_view::npos) break;
     h.remove_prefix(sp + 1);
   }

@@ -57,8 +57,9 @@ class Decoder {
 
   bool Start();
   bool Process(const std::int16_t* samples, std::size_t count, bool whole = false);
-  // The best words so far (network word ids).
-  std::vector<std::uint32_t> Partial();
+  // The best words so far (network word ids). `outside` tells whether the
+  // best path so far runs through the out-of-grammar loop.
+  std::vector<std::uint32_t> Partial(bool* outside = nullptr);
 
   struct Outcome {
     bool complete = false;               // a path through the grammar was found

@@ -183,7 +183,15 @@ void Rec::Feed(const std::int16_t* samples, std::size_t n) {
 }
 
 bool Rec::PartialComplete(bool* can_continue) {
-  const auto words = decoder->Partial();
+  bool outside = false;
+  const auto words = decoder->Partial(&outside);
+  // Speech that so far fits the out-of-grammar loop better than any start of
+  // a command will not become one by waiting: it ends like a whole phrase
+  // that could go on.
+  if (outside) {
+    if (can_continue) *can_continue = true;
+    return true;
+  }
   auto state = dfa.Walk(words);
   if (!state || words.empty()) return false;
   if (can_continue) *can_continue = dfa.first[*state + 1] > dfa.first[*state];

@@ -287,5 +287,43 @@ TEST_F(engine_Engine, HeldOutSpeechThroughTheTool) {
   }
 }
 
+// Seconds of audio in a 16-bit PCM WAV file.
+double WavSeconds(const fs::path& wav) {
+  const std::string b = ReadFile(wav);
+  auto u32 = [&](std::size_t at) {
+    return at + 4 <= b.size() ? static_cast<std::uint32_t>(static_cast<unsigned char>(b[at]) |
+                                                            static_cast<unsigned char>(b[at + 1]) << 8 |
+                                                            static_cast<unsigned char>(b[at + 2]) << 16 |
+                                                            static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24)
+                              : 0u;
+  };
+  std::uint32_t bytes_per_second = 0;
+  for (std::size_t at = 12; at + 8 <= b.size(); at += 8 + u32(at + 4) + (u32(at + 4) & 1)) {
+    if (b.compare(at, 4, "fmt ") == 0) bytes_per_second = u32(at + 16);
+    if (b.compare(at, 4, "data") == 0 && bytes_per_second)
+      return static_cast<double>(std::min<std::size_t>(u32(at + 4), b.size() - at - 8)) / bytes_per_second;
+  }
+  return -1;
+}
+
+TEST_F(engine_Engine, ResultsComeSoonAfterTheSpeechEnds) {
+  // The result's sample position, from the trace, against the end of the file
+  // (after it only silence follows). A command waits for a short silence; so
+  // does speech that fits no command at all, however its start sounded.
+  for (const fs::path& wav : {Speech("landing gear up", 2, 50), Speech("the weather looks good for the flight today", 1, 50),
+                              Speech("say again please", 3, 50)}) {
+    TempFolder io;
+    auto r = RunTool({"--program-folder", CompiledProgram().string(), "recognize", "--wav", wav.string()},
+                     {"ONDRIX_TRACE=" + (io / "trace").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string trace = ReadFile(io / "trace");
+    const auto at = trace.find("Result at sample ");
+    ASSERT_NE(at, std::string::npos) << trace;
+    const double result_s = std::stod(trace.substr(at + 17)) / 16000.0, speech_s = WavSeconds(wav);
+    ASSERT_GT(speech_s, 0.5) << wav;
+    EXPECT_LT(result_s - speech_s, 0.3) << wav << ": " << r.out;
+  }
+}
+
 }  // namespace
 }  // namespace talvane::test
