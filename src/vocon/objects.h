@@ -119,8 +119,10 @@ struct Rec : Object {
   LH_ERROR Prepare();  // brings the decoder's network up to date
   bool Begin();
   void Feed(const std::int16_t* samples, std::size_t n);
-  // Whether the words so far are a whole phrase, and whether more may follow.
-  bool PartialComplete(bool* can_continue);
+  // Whether the words so far are a whole phrase, and whether more may
+  // follow; true with `outside` set when the best path so far runs through
+  // the out-of-grammar loop.
+  bool PartialComplete(bool* can_continue, bool* outside);
   void Finish();  // ends the utterance and keeps its result
   void Abort();
   bool in_utterance = false;

@@ -182,16 +182,9 @@ void Rec::Feed(const std::int16_t* samples, std::size_t n) {
   }
 }
 
-bool Rec::PartialComplete(bool* can_continue) {
-  bool outside = false;
-  const auto words = decoder->Partial(&outside);
-  // Speech that so far fits the out-of-grammar loop better than any start of
-  // a command will not become one by waiting: it ends like a whole phrase
-  // that could go on.
-  if (outside) {
-    if (can_continue) *can_continue = true;
-    return true;
-  }
+bool Rec::PartialComplete(bool* can_continue, bool* outside) {
+  const auto words = decoder->Partial(outside);
+  if (outside && *outside) return true;
   auto state = dfa.Walk(words);
   if (!state || words.empty()) return false;
   if (can_continue) *can_continue = dfa.first[*state + 1] > dfa.first[*state];
@@ -357,10 +350,16 @@ LH_ERROR Step(Source& src, Fx& fx, JumpBack& jb, Rec& rec, const std::int16_t* f
   bool end = src.speech_ms >= fx.max_speech_ms;
   if (!end && fx.endpointing && src.silence_ms >= fx.trailing_ms) end = true;
   // A whole phrase followed by a short silence ends the utterance early;
-  // sooner still when nothing could follow it.
+  // sooner still when nothing could follow it. Speech that so far fits the
+  // out-of-grammar loop better than any start of a command will hardly
+  // become one by waiting, but the loop also wins for a while over a short
+  // word whose last stop is still to be released ("checked"): it ends
+  // halfway between the two silences.
   if (!end && fx.endpointing && src.silence_ms >= fx.complete_ms / 2 && src.silence_ms % (2 * ms) == 0) {
-    bool can_continue = true;
-    if (rec.PartialComplete(&can_continue)) end = !can_continue || src.silence_ms >= fx.complete_ms;
+    bool can_continue = true, outside = false;
+    if (rec.PartialComplete(&can_continue, &outside))
+      end = outside ? src.silence_ms >= (fx.complete_ms + fx.trailing_ms) / 2
+                    : !can_continue || src.silence_ms >= fx.complete_ms;
   }
   if (end) {
     rec.Finish();

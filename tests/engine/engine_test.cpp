@@ -308,10 +308,16 @@ double WavSeconds(const fs::path& wav) {
 
 TEST_F(engine_Engine, ResultsComeSoonAfterTheSpeechEnds) {
   // The result's sample position, from the trace, against the end of the file
-  // (after it only silence follows). A command waits for a short silence; so
-  // does speech that fits no command at all, however its start sounded.
-  for (const fs::path& wav : {Speech("landing gear up", 2, 50), Speech("the weather looks good for the flight today", 1, 50),
-                              Speech("say again please", 3, 50)}) {
+  // (after it only silence follows). A whole command waits for a short
+  // silence; speech that fits no command at all not for the long one (half
+  // a second) that a pause within a command gets.
+  const struct {
+    fs::path wav;
+    double wait;
+  } cases[] = {{Speech("landing gear up", 2, 50), 0.3},
+               {Speech("the weather looks good for the flight today", 1, 50), 0.4},
+               {Speech("say again please", 3, 50), 0.4}};
+  for (const auto& [wav, wait] : cases) {
     TempFolder io;
     auto r = RunTool({"--program-folder", CompiledProgram().string(), "recognize", "--wav", wav.string()},
                      {"ONDRIX_TRACE=" + (io / "trace").string()});
@@ -321,7 +327,7 @@ TEST_F(engine_Engine, ResultsComeSoonAfterTheSpeechEnds) {
     ASSERT_NE(at, std::string::npos) << trace;
     const double result_s = std::stod(trace.substr(at + 17)) / 16000.0, speech_s = WavSeconds(wav);
     ASSERT_GT(speech_s, 0.5) << wav;
-    EXPECT_LT(result_s - speech_s, 0.3) << wav << ": " << r.out;
+    EXPECT_LT(result_s - speech_s, wait) << wav << ": " << r.out;
   }
 }
 
