@@ -394,9 +394,62 @@ bool Decoder::Load(const Network& net, const WordDfa& dfa, std::vector<std::stri
   return true;
 }
 
+namespace {
+
+// The silence after the speech that the cepstral mean takes in: as much as
+// the shortest endpointing wait. A mean that took in whatever the
+// endpointing waited for would drift with it (a long wait after speech that
+// fits no command pulls it towards silence, and the next commands suffer).
+constexpr int kTrailingMeanFrames = 18;
+
+}  // namespace
+
+void Decoder::Mark(ps_decoder_s* d, MeanMark& m) {
+  feat_t* feat = d ? ps_get_feat(d) : nullptr;
+  if (!feat || !feat->cmn_struct || feat->cmn_struct->veclen <= 0) return;
+  const cmn_t* c = feat->cmn_struct;
+  m.sum.assign(c->sum, c->sum + c->veclen);
+  m.nframe = c->nframe;
+}
+
+void Decoder::LimitTrailing(ps_decoder_s* d, const MeanMark& m, int frames) {
+  feat_t* feat = d ? ps_get_feat(d) : nullptr;
+  if (!feat || !feat->cmn_struct || m.nframe < 0) return;
+  cmn_t* c = feat->cmn_struct;
+  const int trailing = c->nframe - m.nframe;
+  // Fewer frames than at the mark: the running window was shifted since,
+  // and the sums no longer compare.
+  if (trailing <= frames || static_cast<std::size_t>(c->veclen) != m.sum.size()) return;
+  const double keep = static_cast<double>(frames) / trailing;
+  for (int i = 0; i < c->veclen; ++i)
+    c->sum[i] = static_cast<mfcc_t>(m.sum[static_cast<std::size_t>(i)] + (c->sum[i] - m.sum[static_cast<std::size_t>(i)]) * keep);
+  c->nframe = m.nframe + frames;
+}
+
+std::vector<float> Decoder::CepstralMean() const {
+  feat_t* feat = ps_ ? ps_get_feat(ps_) : nullptr;
+  if (!feat || !feat->cmn_struct || feat->cmn_struct->veclen <= 0) return {};
+  std::vector<mfcc_t> mean(static_cast<std::size_t>(feat->cmn_struct->veclen));
+  cmn_live_get(feat->cmn_struct, mean.data());
+  return std::vector<float>(mean.begin(), mean.end());
+}
+
+void Decoder::UpdateMean(ps_decoder_s* d) {
+  feat_t* feat = d ? ps_get_feat(d) : nullptr;
+  if (feat && feat->cmn_struct) cmn_live_update(feat->cmn_struct);
+}
+
+void Decoder::MarkSpeech() {
+  if (!in_utterance_) return;
+  Mark(ps_, mark_);
+  if (loop_) Mark(loop_, loop_mark_);
+}
+
 bool Decoder::Start() {
   if (in_utterance_) Abort();
   if (!has_grammar_) return false;
+  mark_ = MeanMark{};
+  loop_mark_ = MeanMark{};
   if (ps_start_utt(ps_) < 0) return false;
   if (loop_ && ps_start_utt(loop_) < 0) {
     ps_end_utt(ps_);
@@ -438,8 +491,15 @@ Decoder::Outcome Decoder::End() {
   Outcome o;
   if (!in_utterance_) return o;
   in_utterance_ = false;
+  LimitTrailing(ps_, mark_, kTrailingMeanFrames);
+  if (loop_) LimitTrailing(loop_, loop_mark_, kTrailingMeanFrames);
   ps_end_utt(ps_);
   if (loop_) ps_end_utt(loop_);
+  // The decoder updates the mean at the end of an utterance only when
+  // frames were still waiting to be processed; which depends on how the
+  // audio happened to split into frames. Every utterance updates it here.
+  UpdateMean(ps_);
+  if (loop_) UpdateMean(loop_);
   logmath_t* lmath = ps_get_logmath(ps_);
   std::int32_t score = 0;
   const char* hyp = ps_get_hyp(ps_, &score);

@@ -57,6 +57,12 @@ class Decoder {
 
   bool Start();
   bool Process(const std::int16_t* samples, std::size_t count, bool whole = false);
+  // The audio processed so far ended in speech. The silence after the last
+  // such point counts towards the cepstral mean as `kTrailingMeanFrames`
+  // frames of it, however long the endpointing waited.
+  void MarkSpeech();
+  // The cepstral mean the next utterance starts from.
+  std::vector<float> CepstralMean() const;
   // The best words so far (network word ids). `outside` tells whether the
   // best path so far runs through the out-of-grammar loop.
   std::vector<std::uint32_t> Partial(bool* outside = nullptr);
@@ -102,6 +108,16 @@ class Decoder {
   std::unordered_map<std::string, std::vector<std::uint32_t>> current_;
   std::set<std::string, std::less<>> garbage_names_;
   double garbage_prob_ = 0;
+
+  // The cepstral mean's running sums at the last speech, per search.
+  struct MeanMark {
+    std::vector<float> sum;
+    int nframe = -1;
+  };
+  static void Mark(ps_decoder_s* d, MeanMark& m);
+  static void LimitTrailing(ps_decoder_s* d, const MeanMark& m, int frames);
+  static void UpdateMean(ps_decoder_s* d);
+  MeanMark mark_, loop_mark_;
 };
 
 }  // namespace talvane::vocon

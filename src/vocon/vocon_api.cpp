@@ -342,6 +342,7 @@ LH_ERROR Step(Source& src, Fx& fx, JumpBack& jb, Rec& rec, const std::int16_t* f
   }
   rec.Feed(src.work.data(), src.work.size());
   if (f.speech) {
+    if (rec.in_utterance) rec.decoder->MarkSpeech();
     src.silence_ms = 0;
     src.speech_ms += ms;
   } else {

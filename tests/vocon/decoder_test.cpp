@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "vocon/decoder.h"
+#include "vocon/network.h"
 
 namespace talvane::vocon {
 namespace {
@@ -32,6 +33,54 @@ TEST(vocon_Decoder, OwnSettingsAreCheckedAndNotHandedOn) {
     EXPECT_NE(Decoder::Create(Options({{"cmninit", start}, {"garbage", "0.02"}}), &error), nullptr)
         << start << ": " << error;
   }
+}
+
+// One utterance of loud noise and then `silence_frames` of faint noise,
+// through a one-word grammar; the cepstral mean after it.
+std::vector<float> MeanAfter(int silence_frames) {
+  auto g = std::make_shared<bgm::Grammar>();
+  g->name = "G";
+  g->words = {{"stop", bgm::PronunciationSource::kDictionary, {"S T AA P"}}};
+  g->rules = {bgm::Rule{"STOP", 2, {{0, 1, bgm::ArcKind::kWord, false, 0}}}};
+  g->starts = {0};
+  std::string error;
+  auto net = Network::Link({g}, &error);
+  auto d = Decoder::Create(Options({}), &error);
+  if (!net || !d) return {};
+  std::vector<std::string> unusable;
+  if (!d->Load(*net, net->Build({true}), &unusable, &error) || !d->Start()) return {};
+  std::uint32_t seed = 7;
+  auto noise = [&](int amplitude) {
+    std::vector<std::int16_t> frame(160);
+    for (auto& v : frame) {
+      seed = seed * 1664525u + 1013904223u;
+      v = static_cast<std::int16_t>(static_cast<int>((seed >> 16) % (2 * amplitude + 1)) - amplitude);
+    }
+    return frame;
+  };
+  for (int i = 0; i < 60; ++i) {
+    const auto f = noise(8000);
+    d->Process(f.data(), f.size());
+    d->MarkSpeech();
+  }
+  for (int i = 0; i < silence_frames; ++i) {
+    const auto f = noise(3);
+    d->Process(f.data(), f.size());
+  }
+  d->End();
+  return d->CepstralMean();
+}
+
+TEST(vocon_Decoder, TheMeanTakesInTheSameSilenceHoweverLongTheWait) {
+  const auto short_wait = MeanAfter(18), long_wait = MeanAfter(200), no_wait = MeanAfter(0);
+  ASSERT_EQ(short_wait.size(), 13u);
+  ASSERT_EQ(long_wait.size(), 13u);
+  ASSERT_EQ(no_wait.size(), 13u);
+  // Energy (the first coefficient) follows the silence taken in: 18 frames
+  // of it, after a wait of 18 frames or of 200 (without the limit the
+  // longer wait pulls it down by eight).
+  EXPECT_NEAR(long_wait[0], short_wait[0], 0.5);
+  EXPECT_GT(no_wait[0] - short_wait[0], 0.5);
 }
 
 }  // namespace
