@@ -28,6 +28,12 @@ void QuietLog() {
   });
 }
 
+// The live cepstral mean of a decoder; null when it keeps none.
+cmn_t* MeanOf(ps_decoder_t* ps) {
+  feat_t* feat = ps ? ps_get_feat(ps) : nullptr;
+  return feat && feat->cmn_struct && feat->cmn_struct->veclen > 0 ? feat->cmn_struct : nullptr;
+}
+
 // The cepstral mean starts at the model's -cmninit, but PocketSphinx gives
 // that start no weight: after the first utterance the mean would be that
 // one utterance's alone, which is far from the long-run mean the model
@@ -36,10 +42,10 @@ void QuietLog() {
 // `start` (comma-separated, as -cmninit) replaces the model's start; the
 // model's feat.params would otherwise override a -cmninit setting.
 void WeightCepstralMean(ps_decoder_t* ps, const std::string& start) {
-  feat_t* feat = ps_get_feat(ps);
-  if (!feat || !feat->cmn_struct) return;
-  std::vector<mfcc_t> mean(static_cast<std::size_t>(feat->cmn_struct->veclen));
-  cmn_live_get(feat->cmn_struct, mean.data());
+  cmn_t* c = MeanOf(ps);
+  if (!c) return;
+  std::vector<mfcc_t> mean(static_cast<std::size_t>(c->veclen));
+  cmn_live_get(c, mean.data());
   std::size_t i = 0, at = 0;
   while (i < mean.size() && at < start.size()) {
     auto comma = start.find(',', at);
@@ -51,7 +57,7 @@ void WeightCepstralMean(ps_decoder_t* ps, const std::string& start) {
     ++i;
     at = comma + 1;
   }
-  cmn_live_set(feat->cmn_struct, mean.data());
+  cmn_live_set(c, mean.data());
 }
 
 cmd_ln_t* MakeConfig(const std::map<std::string, std::string>& settings, std::string* error) {
@@ -405,17 +411,15 @@ constexpr int kTrailingMeanFrames = 18;
 }  // namespace
 
 void Decoder::Mark(ps_decoder_s* d, MeanMark& m) {
-  feat_t* feat = d ? ps_get_feat(d) : nullptr;
-  if (!feat || !feat->cmn_struct || feat->cmn_struct->veclen <= 0) return;
-  const cmn_t* c = feat->cmn_struct;
+  const cmn_t* c = MeanOf(d);
+  if (!c) return;
   m.sum.assign(c->sum, c->sum + c->veclen);
   m.nframe = c->nframe;
 }
 
 void Decoder::LimitTrailing(ps_decoder_s* d, const MeanMark& m, int frames) {
-  feat_t* feat = d ? ps_get_feat(d) : nullptr;
-  if (!feat || !feat->cmn_struct || m.nframe < 0) return;
-  cmn_t* c = feat->cmn_struct;
+  cmn_t* c = MeanOf(d);
+  if (!c || m.nframe < 0) return;
   const int trailing = c->nframe - m.nframe;
   // Fewer frames than at the mark: the running window was shifted since,
   // and the sums no longer compare.
@@ -427,16 +431,15 @@ void Decoder::LimitTrailing(ps_decoder_s* d, const MeanMark& m, int frames) {
 }
 
 std::vector<float> Decoder::CepstralMean() const {
-  feat_t* feat = ps_ ? ps_get_feat(ps_) : nullptr;
-  if (!feat || !feat->cmn_struct || feat->cmn_struct->veclen <= 0) return {};
-  std::vector<mfcc_t> mean(static_cast<std::size_t>(feat->cmn_struct->veclen));
-  cmn_live_get(feat->cmn_struct, mean.data());
+  cmn_t* c = MeanOf(ps_);
+  if (!c) return {};
+  std::vector<mfcc_t> mean(static_cast<std::size_t>(c->veclen));
+  cmn_live_get(c, mean.data());
   return std::vector<float>(mean.begin(), mean.end());
 }
 
 void Decoder::UpdateMean(ps_decoder_s* d) {
-  feat_t* feat = d ? ps_get_feat(d) : nullptr;
-  if (feat && feat->cmn_struct) cmn_live_update(feat->cmn_struct);
+  if (cmn_t* c = MeanOf(d)) cmn_live_update(c);
 }
 
 void Decoder::MarkSpeech() {
