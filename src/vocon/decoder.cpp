@@ -28,6 +28,12 @@ void QuietLog() {
   });
 }
 
+// The silence after the speech that the cepstral mean takes in: what a
+// whole phrase waits for (180 ms). A mean that took in whatever the
+// endpointing waited for would drift with it (a long wait after speech that
+// fits no command pulls it towards silence, and the next commands suffer).
+constexpr int kTrailingMeanFrames = 18;
+
 // The live cepstral mean of a decoder; null when it keeps none.
 cmn_t* MeanOf(ps_decoder_t* ps) {
   feat_t* feat = ps ? ps_get_feat(ps) : nullptr;
@@ -400,16 +406,6 @@ bool Decoder::Load(const Network& net, const WordDfa& dfa, std::vector<std::stri
   return true;
 }
 
-namespace {
-
-// The silence after the speech that the cepstral mean takes in: as much as
-// the shortest endpointing wait. A mean that took in whatever the
-// endpointing waited for would drift with it (a long wait after speech that
-// fits no command pulls it towards silence, and the next commands suffer).
-constexpr int kTrailingMeanFrames = 18;
-
-}  // namespace
-
 void Decoder::Mark(ps_decoder_s* d, MeanMark& m) {
   const cmn_t* c = MeanOf(d);
   if (!c) return;
@@ -421,8 +417,8 @@ void Decoder::LimitTrailing(ps_decoder_s* d, const MeanMark& m, int frames) {
   cmn_t* c = MeanOf(d);
   if (!c || m.nframe < 0) return;
   const int trailing = c->nframe - m.nframe;
-  // Fewer frames than at the mark: the running window was shifted since,
-  // and the sums no longer compare.
+  // Nothing to limit; or fewer frames than at the mark: the running window
+  // was shifted since, and the sums no longer compare.
   if (trailing <= frames || static_cast<std::size_t>(c->veclen) != m.sum.size()) return;
   const double keep = static_cast<double>(frames) / trailing;
   for (int i = 0; i < c->veclen; ++i)
@@ -482,7 +478,7 @@ std::vector<std::uint32_t> Decoder::Partial(bool* outside) {
     const auto w = h.substr(0, sp);
     if (auto it = current_.find(std::string(w)); it != current_.end())
       words.insert(words.end(), it->second.begin(), it->second.end());
-    else if (outside && garbage_names_.count(std::string(w)))
+    else if (outside && garbage_names_.count(w))
       *outside = true;
     if (sp == std::string_view::npos) break;
     h.remove_prefix(sp + 1);
