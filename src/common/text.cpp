@@ -186,6 +186,49 @@ std::string Utf16ToCp1252(std::u16string_view s) {
   return out;
 }
 
+std::u16string Utf8ToUtf16(std::string_view s) {
+  std::u16string out;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    char32_t cp = 0xFFFD;
+    std::size_t len = 1;
+    if (c < 0x80) {
+      cp = c;
+    } else if ((c >> 5) == 6 && i + 1 < s.size()) {
+      cp = ((c & 0x1F) << 6) | (s[i + 1] & 0x3F);
+      len = 2;
+    } else if ((c >> 4) == 14 && i + 2 < s.size()) {
+      cp = ((c & 0x0F) << 12) | ((s[i + 1] & 0x3F) << 6) | (s[i + 2] & 0x3F);
+      len = 3;
+    } else if ((c >> 3) == 30 && i + 3 < s.size()) {
+      cp = ((c & 0x07) << 18) | ((s[i + 1] & 0x3F) << 12) | ((s[i + 2] & 0x3F) << 6) | (s[i + 3] & 0x3F);
+      len = 4;
+    }
+    i += len;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    char32_t cp = s[i];
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[++i] - 0xDC00);
+    else if (cp >= 0xD800 && cp < 0xE000)
+      cp = 0xFFFD;
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
 std::string ToDecimal(long long v) { return std::to_string(v); }
 
 std::string ReplaceNoCase(std::string_view s, std::string_view from, std::string_view to) {

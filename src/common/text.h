@@ -43,6 +43,9 @@ char CodePointToCp1252(char32_t cp);
 bool IsValidUtf8(std::string_view s);
 // Appends the UTF-8 bytes of one code point.
 void AppendUtf8(std::string& out, char32_t cp);
+// UTF-8 <-> UTF-16. A malformed sequence or a lone surrogate becomes U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view s);
+std::string Utf16ToUtf8(std::u16string_view s);
 // True for the five bytes that have no character in Windows-1252.
 bool IsCp1252Undefined(unsigned char c);
 

@@ -180,8 +180,6 @@ struct Result : Object {
   LH_ASR_RESULT_INFO info{};
 };
 
-std::u16string Utf8ToUtf16(std::string_view s);
-std::string Utf16ToUtf8(std::u16string_view s);
 
 // The confidence (0-10000) of a path through the grammar that scores
 // `per_frame` nats per frame below the free phone loop.
