@@ -14,8 +14,8 @@
 // Airport|Runway|Airport|Runway; the tags let the voice module find the
 // approach in the simulator's own data.
 //
-// A missing source folder is not an error: nothing is written and the build
-// goes on without the lists.
+// The source data ships with the project (data/navaids); a missing file is an
+// error, so a build never silently goes without the lists.
 #include <algorithm>
 #include <cstdio>
 #include <map>
@@ -343,10 +343,11 @@ int main(int argc, char** argv) {
   const fs::path source = argv[1], data = argv[2];
   const fs::path navaids = source / "ourairports" / "navaids.csv";
   const fs::path runways = source / "ourairports" / "runways.csv";
-  if (!talvane::FileExists(navaids) || !talvane::FileExists(runways)) {
-    std::printf("navaid-builder: no navaid data in %s; Nav_Info.txt and ILS_Info.txt are not built\n",
-                source.string().c_str());
-    return 0;
+  for (const auto& f : {navaids, runways}) {
+    if (!talvane::FileExists(f)) {
+      std::fprintf(stderr, "navaid-builder: %s is missing\n", f.string().c_str());
+      return 1;
+    }
   }
   try {
     std::size_t skipped = 0;
