@@ -7,7 +7,7 @@
 #include <string>
 
 #include "aircraft/aircraft_tree.h"
-#include "aircraft/kneeboard.h"
+#include "kneeboard/kneeboard.h"
 #include "aircraft/tree_keys.h"
 #include "common/text.h"
 

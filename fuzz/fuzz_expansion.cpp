@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "common/text.h"
-#include "grammar/mod_CheckExpandGrammar.h"
+#include "grammar/phrase_expansion.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace talvane;

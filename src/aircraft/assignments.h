@@ -34,4 +34,8 @@ bool LoadChecklistAssignments(Context& ctx, AssignmentList& a);
 // Writes the list with its .bak copy; reports a failure. 0 or 1.
 int SaveChecklistAssignments(Context& ctx, const AssignmentList& a);
 
+// The settings key checklistBackups: "1" when any record has
+// writeToKneeboard 1, else "0".
+void SaveChecklistBackups(Context& ctx, const AssignmentList& assignments);
+
 }  // namespace talvane

@@ -33,19 +33,20 @@ struct Settings {
   std::vector<ChecklistResponse> ChecklistResponses;  // 0..numChecklistResponse
 };
 
-struct AssignmentList;
-
 inline constexpr const char* kSettingsFile = "\\TV_Information.cfg";
 
 // Reads the whole settings file, then locates fsx.cfg. Returns false when
 // the program was ended (after the fatal message).
 bool LoadSettings(Context& ctx, Settings& s);
 
+// Writes one key of section "Main". A missing settings file is reported
+// with `what` (what the user loses) and nothing is written; write errors are
+// ignored.
+void SaveSettingsKey(Context& ctx, std::string_view key, const std::string& value, std::string_view what);
+
 // Single-key writers; errors are ignored, a missing file is reported.
 void SaveCopilotVoice(Context& ctx, const Settings& s);
 void SaveMicrophone(Context& ctx, const Settings& s);
-// Writes "1" when any assignment record has writeToKneeboard 1, else "0".
-void SaveChecklistBackups(Context& ctx, const AssignmentList& assignments);
 void SavePathFSXConfig(Context& ctx, const Settings& s);
 
 }  // namespace talvane

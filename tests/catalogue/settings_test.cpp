@@ -2,7 +2,7 @@
 #include <stdlib.h>
 
 #include "aircraft/assignments.h"
-#include "aircraft/fsx_config.h"
+#include "catalogue/fsx_config.h"
 #include "catalogue/settings.h"
 #include "common/ini.h"
 #include "support/test_support.h"

@@ -6,7 +6,7 @@
 #include <random>
 
 #include "common/text.h"
-#include "grammar/mod_CheckExpandGrammar.h"
+#include "grammar/phrase_expansion.h"
 #include "support/test_support.h"
 
 namespace talvane {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "common/text.h"
-#include "grammar/mod_GrammarScript.h"
+#include "grammar/grammar_script.h"
 #include "support/test_support.h"
 
 namespace talvane {

@@ -5,7 +5,7 @@
 #include <map>
 
 #include "aircraft/checklist.h"
-#include "aircraft/kneeboard.h"
+#include "kneeboard/kneeboard.h"
 #include "aircraft_discovery/sim_tree.h"
 #include "catalogue/command_catalogue.h"
 #include "common/ini.h"

@@ -10,7 +10,7 @@
 #include "aircraft/aircraft_tree.h"
 #include "aircraft/assignments.h"
 #include "aircraft/checklist.h"
-#include "aircraft/kneeboard.h"
+#include "kneeboard/kneeboard.h"
 #include "aircraft/tree_keys.h"
 #include "catalogue/command_catalogue.h"
 #include "catalogue/settings.h"

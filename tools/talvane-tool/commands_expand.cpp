@@ -8,8 +8,8 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "grammar/category_list.h"
-#include "grammar/mod_CheckExpandGrammar.h"
-#include "grammar/mod_GrammarScript.h"
+#include "grammar/phrase_expansion.h"
+#include "grammar/grammar_script.h"
 #include "tool.h"
 
 namespace talvane::tool {

@@ -1,11 +1,11 @@
 // Kneeboard checklist pages, their backups and their restore.
 #include <unordered_map>
 
-#include "aircraft/kneeboard.h"
+#include "kneeboard/kneeboard.h"
 #include "catalogue/settings.h"
 #include "common/files.h"
 #include "common/text.h"
-#include "grammar/mod_CheckExpandGrammar.h"
+#include "grammar/phrase_expansion.h"
 
 namespace talvane {
 

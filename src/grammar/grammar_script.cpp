@@ -1,8 +1,8 @@
-#include "grammar/mod_GrammarScript.h"
+#include "grammar/grammar_script.h"
 
 #include "common/files.h"
 #include "common/text.h"
-#include "grammar/mod_CheckExpandGrammar.h"
+#include "grammar/phrase_expansion.h"
 
 namespace talvane {
 

@@ -1,4 +1,4 @@
-#include "grammar/mod_CheckExpandGrammar.h"
+#include "grammar/phrase_expansion.h"
 
 #include <algorithm>
 #include <array>

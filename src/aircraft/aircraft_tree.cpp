@@ -1,86 +1,16 @@
-// Simulator configuration: where fsx.cfg is, the object folders it names,
-// and the aircraft below them.
+// Aircraft discovery: the object folders fsx.cfg names and the aircraft
+// below them, as the manufacturer -> type -> variation tree.
+#include "aircraft/aircraft_tree.h"
+
 #include <dirent.h>
 
 #include <algorithm>
 #include <unordered_map>
 
-#include "aircraft/aircraft_tree.h"
-#include "aircraft/fsx_config.h"
 #include "common/text.h"
-#include "platform/shell_folders.h"
 
 namespace talvane {
 
-namespace {
-
-constexpr const char* kNotFound = "NOT FOUND";
-
-bool IsExistingFile(const std::string& stored) {
-  auto p = ResolveSimulatorPath(stored);
-  return p && FileExists(*p);
-}
-
-}  // namespace
-
-std::string FindFSXConfig(bool perUser) {
-  std::string folder =
-      platform::SpecialFolderPath(perUser ? platform::kCsidlAppData : platform::kCsidlCommonAppData);
-  if (auto nul = folder.find('\0'); nul != std::string::npos) folder.resize(nul);
-  if (folder.empty()) return kNotFound;
-  auto found = FindCaseInsensitive(folder, "\\Microsoft\\FSX\\fsx.cfg", false);
-  if (found && FileExists(*found)) return AnsiFromPath(*found);
-  return kNotFound;
-}
-
-int GetWindowsPlatform() { return platform::WindowsPlatformId(); }
-
-bool LocateFSXConfig(Context& ctx, Settings& s) {
-  if (GetWindowsPlatform() != 1 && Trim(s.PathFSXConfig).empty()) {
-    for (bool perUser : {false, true}) {
-      s.PathFSXConfig = FindFSXConfig(perUser);
-      if (Upper(Trim(s.PathFSXConfig)) != kNotFound) {
-        SavePathFSXConfig(ctx, s);
-        return true;
-      }
-    }
-  }
-  const std::string stored = Trim(s.PathFSXConfig);
-  if (!stored.empty() && stored != kNotFound && IsExistingFile(stored)) {
-    SavePathFSXConfig(ctx, s);
-    return true;
-  }
-
-  ctx.Tell("FSX CFG File Not Found",
-           Paragraphs({"Talvane is unable to find your FSX.cfg file.  This file should be in C:\\Documents and "
-                       "Settings\\*User Name*\\Application Data\\Microsoft\\FSX",
-                       "Please use the Dialog box to Browse to and select your FSX.cfg file"}),
-           kIconWarning);
-  FileDialog dialog;
-  dialog.title = "Open";
-  dialog.filter = "Configuration File |*.cfg";
-  dialog.initial_folder = ctx.program_folder.string();
-  std::optional<std::string> chosen = ctx.ui.BrowseForFile(dialog);
-  if (chosen) {
-    const std::string ansi = AnsiFromPath(fs::path(*chosen));
-    const std::string name = AnsiFromPath(fs::path(*chosen).filename());
-    if (Lower(Trim(name)) == "fsx.cfg") {
-      s.PathFSXConfig = ansi;
-      SavePathFSXConfig(ctx, s);
-      return true;
-    }
-  }
-  ctx.Tell("FSX CFG File Not Recognized",
-           Paragraphs({"Talvane did not recognize the path to the FSX.cfg file and you will be unable to access "
-                       "Talvane.",
-                       "Please press OK to EXIT..."}),
-           kIconError);
-  ctx.ui.ExitProgram();
-  return false;
-}
-
-// ---------------------------------------------------------------------------
-// Aircraft discovery.
 
 namespace {
 

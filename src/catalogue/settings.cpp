@@ -1,9 +1,9 @@
-// Start-up loaders of the settings file and the command catalogue.
+// The settings file: the start-up loader and the single-key writers.
+#include "catalogue/settings.h"
+
 #include <limits>
 
-#include "aircraft/fsx_config.h"
-#include "catalogue/command_catalogue.h"
-#include "catalogue/settings.h"
+#include "catalogue/fsx_config.h"
 #include "common/binary.h"
 #include "common/ini.h"
 #include "common/text.h"
@@ -69,45 +69,29 @@ bool LoadSettings(Context& ctx, Settings& s) {
   return LocateFSXConfig(ctx, s);
 }
 
-CommandCatalogue ParseCommandList(std::string_view bytes) {
-  ByteReader r(bytes);
-  CommandCatalogue c;
-  const std::int16_t last = r.LastIndex();
-  c.CommandList.reserve(static_cast<std::size_t>(last + 1));
-  for (int i = 0; i <= last; ++i) {
-    CommandRecord rec;
-    rec.category = r.Text(32);
-    rec.commandName = r.Text(128);
-    rec.ruleName = r.Text(128);
-    rec.commandText = r.Text(256);
-    rec.commandValue = r.I16();
-    const std::int16_t lastGrammar = r.LastIndex();
-    const std::int16_t lastReadback = r.LastIndex();
-    // Check the announced size before allocating for it.
-    if (r.remaining() < 256u * static_cast<std::size_t>(lastGrammar + 1 + lastReadback + 1))
-      throw FormatError("file ends before its phrases do");
-    for (int g = 0; g <= lastGrammar; ++g) rec.grammars.emplace_back(r.Text(256));
-    for (int b = 0; b <= lastReadback; ++b) rec.readbacks.emplace_back(r.Text(256));
-    c.CommandList.push_back(std::move(rec));
+void SaveSettingsKey(Context& ctx, std::string_view key, const std::string& value, std::string_view what) {
+  const fs::path file = ctx.File(kSettingsFile);
+  if (!FileExists(file)) {
+    ctx.Tell("Talvane Error",
+             Paragraphs({"Your TV_Information.cfg file has not been found.", what, "Please press OK to continue..."}),
+             kIconError);
+    return;
   }
-  return c;
+  WriteIniValue("Main", key, value, file);
 }
 
-bool LoadCommandList(Context& ctx, CommandCatalogue& c) {
-  ctx.ui.SetSplashStatus("Loading Command List, standby...");
-  std::optional<std::string> bytes = ReadWholeFile(ctx.File(kCommandListFile));
-  try {
-    if (!bytes) throw FormatError("missing");
-    c = ParseCommandList(*bytes);
-    return true;
-  } catch (const std::exception&) {
-    ctx.Tell("Talvane Error",
-             Paragraphs({"There was an error in loading the CommandList.dat file.", "Please contact Brevantix Support",
-                         "Please press OK to continue..."}),
-             kIconError);
-    ctx.ui.ExitProgram();
-    return false;
-  }
+
+void SaveCopilotVoice(Context& ctx, const Settings& s) {
+  SaveSettingsKey(ctx, "copilotVoice", ToDecimal(s.copilotVoice),
+               "Talvane will not be able to save your copilot setting.");
+}
+
+void SaveMicrophone(Context& ctx, const Settings& s) {
+  SaveSettingsKey(ctx, "microphone", s.microphone, "Talvane will not be able to save your microphone switch setting.");
+}
+
+void SavePathFSXConfig(Context& ctx, const Settings& s) {
+  WriteIniValue("Main", "PathFSXConfig", s.PathFSXConfig, ctx.File(kSettingsFile));
 }
 
 }  // namespace talvane
