@@ -17,18 +17,12 @@ std::string UnicodeFileBytes(std::u16string_view text) {
   return bytes;
 }
 
-bool WriteUnicodeFile(Context& ctx, std::u16string_view text, const std::filesystem::path& path) {
-  if (AtomicWriteFile(path, UnicodeFileBytes(text))) return true;
-  ctx.Tell("Talvane Error",
-           Paragraphs({"There was an error in trying to write a grammar file.", "Please contact Brevantix Support",
-                       "Please press OK to continue..."}),
-           kIconError);
-  ctx.ui.ExitProgram();
-  return false;
+bool WriteUnicodeFile(std::u16string_view text, const std::filesystem::path& path) {
+  return AtomicWriteFile(path, UnicodeFileBytes(text));
 }
 
-bool WriteUnicodeFile(Context& ctx, std::string_view ansi_text, const std::filesystem::path& path) {
-  return WriteUnicodeFile(ctx, Cp1252ToUtf16(ansi_text), path);
+bool WriteUnicodeFile(std::string_view ansi_text, const std::filesystem::path& path) {
+  return WriteUnicodeFile(Cp1252ToUtf16(ansi_text), path);
 }
 
 }  // namespace talvane

@@ -6,18 +6,16 @@
 #include <string>
 #include <string_view>
 
-#include "common/context.h"
 
 namespace talvane {
 
 // The file image: FF FE, then the text's UTF-16LE code units, nothing after.
 std::string UnicodeFileBytes(std::u16string_view text);
 
-// Replaces `path` with the text (Windows-1252 bytes in the first form). The
+// Replaces `path` with the text (Windows-1252 bytes in the second form). The
 // new file lands atomically, so an old grammar is never left half-written.
-// When the file cannot be written, tells the user, ends the program through
-// ctx.ui.ExitProgram() and returns false; the caller then returns 1.
-bool WriteUnicodeFile(Context& ctx, std::u16string_view text, const std::filesystem::path& path);
-bool WriteUnicodeFile(Context& ctx, std::string_view ansi_text, const std::filesystem::path& path);
+// False when the file cannot be written; the caller tells the user.
+bool WriteUnicodeFile(std::u16string_view text, const std::filesystem::path& path);
+bool WriteUnicodeFile(std::string_view ansi_text, const std::filesystem::path& path);
 
 }  // namespace talvane

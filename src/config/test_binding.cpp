@@ -52,7 +52,13 @@ int TestScreenEngine::PrepareTestGrammar(const GrammarInputs& in, int command, i
     const auto ext = Lower(e.path().extension().string());
     if (ext == ".bnf" || ext == ".bgm") fs::remove(e.path(), ec);
   }
-  if (SaveTestGrammar(ctx_, in, command, phrase) != 0) return 1;
+  if (const int r = SaveTestGrammar(ctx_, in, command, phrase); r != 0) {
+    if (r == kGrammarFileUnwritable) {
+      ctx_.ui.ShowMessage(GrammarFileWriteError());
+      ctx_.ui.ExitProgram();
+    }
+    return 1;
+  }
   if (!CopyFileAtomic(ctx_.File("\\Grammars\\vocon3200lngenu_full.dat"), test / "vocon3200lngenu_full.dat"))
     return 1;
   return compile && compile(1, 1, 1) == 0 ? 0 : 1;

@@ -30,7 +30,8 @@ class TestScreenEngine {
   // Writes the test grammar for phrase `phrase` of command `command` into
   // Grammars\Test (nothing else is left there), compiles it with the
   // compiler library (command 1, value2 1) and puts the language model
-  // beside it. 0 on success, 1 on failure.
+  // beside it. 0 on success, 1 on failure (an unwritable grammar file has
+  // then been reported and the program ended).
   int PrepareTestGrammar(const GrammarInputs& in, int command, int phrase, const BinCompileCall& compile);
 
   // One engine call of the screen. `engine_text` receives the command text

@@ -34,6 +34,7 @@ CompileOutcome SaveAndCompileGrammars(Context& ctx, const GrammarInputs& in,
   ctx.ui.UpdateProgress(text, 10);
   const int exported = SaveGrammarFiles(ctx, in);
   ctx.ui.HideProgress();
+  if (exported == kGrammarFileUnwritable) return CompileOutcome::kGrammarFileUnwritable;
   if (exported != 0) return CompileOutcome::kExportFailed;
   return compile(kCompileCommand, 0, 1) == 0 ? CompileOutcome::kCompiled : CompileOutcome::kCompileFailed;
 }
@@ -44,6 +45,8 @@ Message CompileOutcomeMessage(CompileOutcome outcome, const platform::WindowProb
       return ErrorMessage("Grammar Export Error", "exporting");
     case CompileOutcome::kCompileFailed:
       return ErrorMessage("Grammar Compile Error", "compiling");
+    case CompileOutcome::kGrammarFileUnwritable:
+      return GrammarFileWriteError();
     case CompileOutcome::kCompiled:
       break;
   }
@@ -68,6 +71,10 @@ CompileOutcome CompileGrammarsAction(Context& ctx, const GrammarInputs& in,
                                      CompileScreens& screens) {
   const CompileOutcome outcome = SaveAndCompileGrammars(ctx, in, compile);
   ctx.ui.ShowMessage(CompileOutcomeMessage(outcome, windows));
+  if (outcome == CompileOutcome::kGrammarFileUnwritable) {
+    ctx.ui.ExitProgram();
+    return outcome;
+  }
   screens.ConfigChanged = false;
   if (screens.DisableSaveAndCompile) screens.DisableSaveAndCompile();
   return outcome;

@@ -18,7 +18,9 @@ inline constexpr const char* kSupportWebAddress = "https://talvane.example/suppo
 // fnBinCompile_Call of the compiler library (command, value2, value3).
 using BinCompileCall = std::function<int(int, int, int)>;
 
-enum class CompileOutcome { kExportFailed, kCompileFailed, kCompiled };
+// kGrammarFileUnwritable: a grammar file could not be written; the program
+// must end after telling the user.
+enum class CompileOutcome { kExportFailed, kCompileFailed, kCompiled, kGrammarFileUnwritable };
 
 // Steps 1-7 without the messages: progress, catalogue, grammar sources, and
 // the compile call (1, 0, 1). The progress dialog is closed on return.
@@ -37,7 +39,8 @@ struct CompileScreens {
 };
 
 // The whole action: steps 1-9, then the change flag is cleared and the
-// buttons disabled whatever the outcome.
+// buttons disabled whatever the outcome. An unwritable grammar file is
+// reported and ends the program, and nothing follows it.
 CompileOutcome CompileGrammarsAction(Context& ctx, const GrammarInputs& in,
                                      const BinCompileCall& compile, const platform::WindowProbe& windows,
                                      CompileScreens& screens);

@@ -181,6 +181,15 @@ std::string ComposeTestGrammar(const CommandRecord& command, std::size_t phrase)
   return out;
 }
 
+Message GrammarFileWriteError() {
+  Message m;
+  m.title = "Talvane Error";
+  m.text = Paragraphs({"There was an error in trying to write a grammar file.", "Please contact Brevantix Support",
+                       "Please press OK to continue..."});
+  m.icon = kIconError;
+  return m;
+}
+
 int SaveGrammarFiles(Context& ctx, const GrammarInputs& in) {
   if (!ProvideGenericLists(ctx, ctx.File("\\Grammars\\Generic Lists.bnf"))) return 1;
 
@@ -194,23 +203,19 @@ int SaveGrammarFiles(Context& ctx, const GrammarInputs& in) {
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string text =
         ComposeCategoryGrammar(in.categories.CategoryNames[i], in.catalogue, in.settings.compileNavaids);
-    if (!WriteUnicodeFile(ctx, text, files[i])) return 1;
+    if (!WriteUnicodeFile(text, files[i])) return kGrammarFileUnwritable;
   }
 
-  if (SaveChecklistResponses(ctx, in.settings) != 0) return 1;
+  if (const int r = SaveChecklistResponses(ctx, in.settings); r != 0) return r;
 
-  if (in.settings.compileNavaids == 1) {
-    if (SaveNavaidIDs(ctx, in.navaids, false) != 0) return 1;
-    if (SaveNavaidNames(ctx, in.navaids, false) != 0) return 1;
-    if (SaveNavaidILSs(ctx, in.navaids, false) != 0) return 1;
-  }
+  if (in.settings.compileNavaids == 1) return SaveNavaidGrammars(ctx, in.navaids, false);
   return 0;
 }
 
 int SaveChecklistResponses(Context& ctx, const Settings& settings) {
-  return WriteUnicodeFile(ctx, ComposeChecklistResponses(settings), ctx.File("\\Grammars\\ChecklistResponses.bnf"))
+  return WriteUnicodeFile(ComposeChecklistResponses(settings), ctx.File("\\Grammars\\ChecklistResponses.bnf"))
              ? 0
-             : 1;
+             : kGrammarFileUnwritable;
 }
 
 int SaveTestGrammar(Context& ctx, const GrammarInputs& in, int command, int phrase) {
@@ -222,16 +227,11 @@ int SaveTestGrammar(Context& ctx, const GrammarInputs& in, int command, int phra
 
   if (!ProvideGenericLists(ctx, ctx.File("\\Grammars\\Test\\Generic Lists.bnf"))) return 1;
   // The new file replaces the old one in a single rename.
-  if (!WriteUnicodeFile(ctx, ComposeTestGrammar(c, static_cast<std::size_t>(phrase)),
+  if (!WriteUnicodeFile(ComposeTestGrammar(c, static_cast<std::size_t>(phrase)),
                         ctx.File("\\Grammars\\Test\\Test.bnf")))
-    return 1;
+    return kGrammarFileUnwritable;
 
-  if (navaids) {
-    if (SaveNavaidIDs(ctx, in.navaids, true) != 0) return 1;
-    if (SaveNavaidNames(ctx, in.navaids, true) != 0) return 1;
-    if (SaveNavaidILSs(ctx, in.navaids, true) != 0) return 1;
-  }
-  return 0;
+  return navaids ? SaveNavaidGrammars(ctx, in.navaids, true) : 0;
 }
 
 }  // namespace talvane

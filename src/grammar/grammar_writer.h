@@ -21,10 +21,16 @@ struct GrammarInputs {
   const NavaidLists& navaids;
 };
 
+// What the grammar writers return when a grammar file could not be written.
+// Nothing has been shown then: the caller shows GrammarFileWriteError() and
+// ends the program, as a half-replaced set of grammars must not be compiled.
+inline constexpr int kGrammarFileUnwritable = 2;
+Message GrammarFileWriteError();
+
 // Writes Grammars\Generic Lists.bnf (copied from Data when missing), one
 // grammar per category, ChecklistResponses.bnf and, with compileNavaids 1,
-// the navaid grammars. 0 on success, 1 on failure (files already written
-// stay written).
+// the navaid grammars. 0 on success, 1 on a failure already reported,
+// kGrammarFileUnwritable (files already written stay written).
 int SaveGrammarFiles(Context& ctx, const GrammarInputs& in);
 int SaveChecklistResponses(Context& ctx, const Settings& settings);
 // The test grammar for phrase `phrase` of command `command`, in Grammars\Test.

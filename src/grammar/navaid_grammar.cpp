@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "common/unicode_file.h"
+#include "grammar/grammar_writer.h"
 
 namespace talvane {
 
@@ -99,9 +100,7 @@ std::optional<std::string> Alternative(NavaidGrammar which, const NavaidLists& l
 std::string ProgressText(NavaidGrammar which, bool test) {
   const GrammarLayout& l = Layout(which);
   if (test) return std::string("Writing Grammar Files ") + l.progress_label;
-  // The names and ILS texts have always been spelt this way on screen.
-  const char* process = which == NavaidGrammar::kIds ? "process" : "proccess";
-  return std::string("Saving and compiling your grammar files.  This ") + process + " will take a few minutes. " +
+  return std::string("Saving and compiling your grammar files.  This process will take a few minutes. ") +
          l.progress_label + std::string(kParagraph) + "Please standby...";
 }
 
@@ -111,7 +110,7 @@ int SaveNavaidGrammar(Context& ctx, const NavaidLists& lists, bool test, NavaidG
       ComposeNavaidGrammar(which, lists, [&](double percent) { ctx.ui.UpdateProgress(text, percent); });
   if (!text_grammar) return 1;
   const std::string folder = test ? "\\Grammars\\Test\\" : "\\Grammars\\";
-  return WriteUnicodeFile(ctx, *text_grammar, ctx.File(folder + Layout(which).file)) ? 0 : 1;
+  return WriteUnicodeFile(*text_grammar, ctx.File(folder + Layout(which).file)) ? 0 : kGrammarFileUnwritable;
 }
 
 }  // namespace
@@ -194,6 +193,12 @@ int SaveNavaidNames(Context& ctx, const NavaidLists& lists, bool test) {
 
 int SaveNavaidILSs(Context& ctx, const NavaidLists& lists, bool test) {
   return SaveNavaidGrammar(ctx, lists, test, NavaidGrammar::kILSs);
+}
+
+int SaveNavaidGrammars(Context& ctx, const NavaidLists& lists, bool test) {
+  for (auto which : {NavaidGrammar::kIds, NavaidGrammar::kNames, NavaidGrammar::kILSs})
+    if (const int r = SaveNavaidGrammar(ctx, lists, test, which); r != 0) return r;
+  return 0;
 }
 
 }  // namespace talvane

@@ -32,9 +32,12 @@ std::optional<std::string> ComposeNavaidGrammar(NavaidGrammar which, const Navai
 
 // Write Grammars\Navaid_IDs.bnf, Navaid_Names.bnf, Navaid_ILSs.bnf (in
 // Grammars\Test with `test`), advancing the progress dialog the caller has
-// opened. 0 on success, 1 on any error.
+// opened. 0 on success, 1 when a record cannot be written,
+// kGrammarFileUnwritable when the file cannot.
 int SaveNavaidIDs(Context& ctx, const NavaidLists& lists, bool test);
 int SaveNavaidNames(Context& ctx, const NavaidLists& lists, bool test);
 int SaveNavaidILSs(Context& ctx, const NavaidLists& lists, bool test);
+// The three in that order, stopping at the first failure, whose result it returns.
+int SaveNavaidGrammars(Context& ctx, const NavaidLists& lists, bool test);
 
 }  // namespace talvane

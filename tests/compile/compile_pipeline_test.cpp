@@ -29,6 +29,11 @@ struct UiProbe : RecordingUserInterface {
     progress_up_at_message.push_back(progress_visible);
     RecordingUserInterface::ShowMessage(m);
   }
+  std::size_t messages_at_exit = 0;
+  void ExitProgram() override {
+    messages_at_exit = messages.size();
+    RecordingUserInterface::ExitProgram();
+  }
 };
 
 class compile_CompileAction : public ::testing::Test {
@@ -150,6 +155,23 @@ TEST_F(compile_CompileAction, ExportFailureSkipsTheCompiler) {
   EXPECT_FALSE(ConfigChanged);
   EXPECT_EQ(disabled, 1);
   EXPECT_TRUE(FileExists(folder / "Data" / "CommandList.dat"));
+}
+
+TEST_F(compile_CompileAction, UnwritableGrammarEndsTheProgramAfterOneMessage) {
+  fs::create_directories(folder / "Grammars" / "Autopilot.bnf");  // a folder where the file should go
+  BinCompileCall compile = [&](int c, int v2, int v3) {
+    calls.push_back({c, v2, v3});
+    return 0;
+  };
+  ConfigChanged = true;
+  CompileScreens screens{ConfigChanged, [&] { ++disabled; }};
+  EXPECT_EQ(CompileGrammarsAction(ctx, {settings, catalogue, categories, navaids}, compile, windows, screens),
+            CompileOutcome::kGrammarFileUnwritable);
+  EXPECT_TRUE(calls.empty());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, GrammarFileWriteError().text);
+  EXPECT_TRUE(ui.exit_requested);
+  EXPECT_EQ(ui.messages_at_exit, 1u);  // nothing is shown after the exit
 }
 
 }  // namespace

@@ -163,23 +163,25 @@ TEST(SaveGrammarFiles, CategoryNamesThatCannotBeGrammarFilesAreRefused) {
   }
 }
 
-TEST(SaveGrammarFiles, UnwritableGrammarEndsTheProgram) {
+TEST(SaveGrammarFiles, UnwritableGrammarIsLeftToTheCaller) {
   GrammarFixture f;
   Catalogue c;
   c.catalogue.CommandList.push_back(Command("Lights", "b", 2, {"two"}));
   c.catalogue.CommandList.push_back(Command("Views", "v", 3, {"three"}));
   WriteFile(f.Grammars("Generic Lists.bnf"), "lists");
   fs::create_directories(f.Grammars("Lights.bnf"));  // a folder where the file should go
-  EXPECT_EQ(SaveGrammarFiles(f.ctx, c.Inputs()), 1);
-  ASSERT_EQ(f.ui.messages.size(), 1u);
-  EXPECT_EQ(f.ui.messages[0].title, "Talvane Error");
-  EXPECT_EQ(f.ui.messages[0].text,
+  // The writer reports nothing and ends nothing: its caller decides.
+  EXPECT_EQ(SaveGrammarFiles(f.ctx, c.Inputs()), kGrammarFileUnwritable);
+  EXPECT_TRUE(f.ui.messages.empty());
+  EXPECT_FALSE(f.ui.exit_requested);
+  const Message m = GrammarFileWriteError();
+  EXPECT_EQ(m.title, "Talvane Error");
+  EXPECT_EQ(m.text,
             "There was an error in trying to write a grammar file.\r\rPlease contact Brevantix Support\r\r"
             "Please press OK to continue...");
-  EXPECT_EQ(f.ui.messages[0].icon, kIconError);
-  EXPECT_TRUE(f.ui.messages[0].ok);
-  EXPECT_FALSE(f.ui.messages[0].cancel);
-  EXPECT_TRUE(f.ui.exit_requested);
+  EXPECT_EQ(m.icon, kIconError);
+  EXPECT_TRUE(m.ok);
+  EXPECT_FALSE(m.cancel);
   // It stops at the failure.
   EXPECT_FALSE(FileExists(f.Grammars("Views.bnf")));
   EXPECT_FALSE(FileExists(f.Grammars("ChecklistResponses.bnf")));
@@ -189,11 +191,11 @@ TEST(WriteUnicodeFile, ReplacesTheFileWhole) {
   GrammarFixture f;
   const fs::path p = f.Grammars("x.bnf");
   WriteFile(p, std::string(1000, 'z'));
-  ASSERT_TRUE(WriteUnicodeFile(f.ctx, std::string("caf\xE9\r\n"), p));
+  ASSERT_TRUE(WriteUnicodeFile(std::string("caf\xE9\r\n"), p));
   EXPECT_EQ(ReadFile(p), std::string("\xFF\xFE" "c\0a\0f\0\xE9\0\r\0\n\0", 14));
-  ASSERT_TRUE(WriteUnicodeFile(f.ctx, std::u16string(u"\u20AC"), p));
+  ASSERT_TRUE(WriteUnicodeFile(std::u16string(u"\u20AC"), p));
   EXPECT_EQ(ReadFile(p), std::string("\xFF\xFE\xAC\x20", 4));
-  ASSERT_TRUE(WriteUnicodeFile(f.ctx, std::string(), p));
+  ASSERT_TRUE(WriteUnicodeFile(std::string(), p));
   EXPECT_EQ(ReadFile(p), "\xFF\xFE");
   // No temporary files left beside it.
   std::size_t n = 0;

@@ -160,7 +160,7 @@ TEST(NavaidGrammars, Progress) {
     GrammarFixture f;
     ASSERT_EQ(SaveNavaidNames(f.ctx, l, false), 0);
     const auto p = Percentages(f.ui,
-                               "Saving and compiling your grammar files.  This proccess will take a few minutes. "
+                               "Saving and compiling your grammar files.  This process will take a few minutes. "
                                "(Navaid Names)\r\rPlease standby...");
     EXPECT_EQ(p.front(), 30);
     EXPECT_EQ(p.back(), 50);
@@ -170,7 +170,7 @@ TEST(NavaidGrammars, Progress) {
     ASSERT_EQ(SaveNavaidILSs(f.ctx, l, false), 0);
     // Step 1000 / 30 = 33: 30 steps reach 990.
     const auto p = Percentages(f.ui,
-                               "Saving and compiling your grammar files.  This proccess will take a few minutes. "
+                               "Saving and compiling your grammar files.  This process will take a few minutes. "
                                "(Navaid ILS's)\r\rPlease standby...");
     EXPECT_EQ(p.front(), 50);
     EXPECT_EQ(p.back(), 80);

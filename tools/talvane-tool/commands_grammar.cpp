@@ -24,7 +24,13 @@ bool ParseIndex(const std::string& a, int& v) {
   return ec == std::errc() && p == a.data() + a.size() && v >= 0 && v <= 32767;
 }
 
-int Failed(const Invocation& inv, const char* what) {
+// A grammar writer's failure: an unwritable file ends the program as it does
+// in the program; other failures have been reported by the writer.
+int Failed(const Invocation& inv, const char* what, int result) {
+  if (result == kGrammarFileUnwritable) {
+    inv.ui.ShowMessage(GrammarFileWriteError());
+    inv.ui.ExitProgram();
+  }
   if (!inv.ui.exit_requested) std::fprintf(stderr, "talvane-tool: %s failed\n", what);
   return 1;
 }
@@ -32,7 +38,7 @@ int Failed(const Invocation& inv, const char* what) {
 int WriteGrammars(Invocation& inv) {
   Loaded l;
   if (!Load(inv.ctx, l)) return 1;
-  if (SaveGrammarFiles(inv.ctx, l.inputs()) != 0) return Failed(inv, "writing the grammar files");
+  if (const int r = SaveGrammarFiles(inv.ctx, l.inputs()); r != 0) return Failed(inv, "writing the grammar files", r);
   return Status(inv, true);
 }
 
@@ -42,7 +48,8 @@ int WriteTestGrammar(Invocation& inv) {
     return UsageError("the command and phrase indices are whole numbers from 0");
   Loaded l;
   if (!Load(inv.ctx, l)) return 1;
-  if (SaveTestGrammar(inv.ctx, l.inputs(), command, phrase) != 0) return Failed(inv, "writing the test grammar");
+  if (const int r = SaveTestGrammar(inv.ctx, l.inputs(), command, phrase); r != 0)
+    return Failed(inv, "writing the test grammar", r);
   return Status(inv, true);
 }
 
@@ -68,7 +75,7 @@ int BenchGrammarWrite(Invocation& inv) {
   double best = 1e30, total = 0;
   for (int i = 0; i < runs; ++i) {
     const auto start = Clock::now();
-    if (SaveGrammarFiles(ctx, l.inputs()) != 0) return Failed(inv, "writing the grammar files");
+    if (const int r = SaveGrammarFiles(ctx, l.inputs()); r != 0) return Failed(inv, "writing the grammar files", r);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     best = std::min(best, ms);
     total += ms;
