@@ -397,7 +397,6 @@ bool RestoreAllKneeboardChecklists(Context& ctx, const AircraftTree& tree, Assig
   ctx.Tell("Checklists Restored",
            Paragraphs({"All FSX aircraft kneeboard checklists have been restored to their original state.", kPressOk}),
            kIconInformation);
-  ctx.ui.ExitProgram();
   return failures.empty();
 }
 

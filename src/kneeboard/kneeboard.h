@@ -90,8 +90,8 @@ void MarkVariationsSharingPage(const AircraftTree& tree, AssignmentList& assignm
 bool UpdateAllKneeboardChecklists(Context& ctx, const AircraftTree& tree, AssignmentList& assignments,
                                   KneeboardSources& sources, const std::function<void()>& refresh = {});
 
-// "/restore": restores every written aircraft, saves the assignments,
-// reports and ends the program. Returns false when some page could not be
+// "/restore": restores every written aircraft, saves the assignments and
+// reports; the caller then ends the program. Returns false when some page could not be
 // restored (those keep their flag, so a later run retries).
 bool RestoreAllKneeboardChecklists(Context& ctx, const AircraftTree& tree, AssignmentList& assignments);
 

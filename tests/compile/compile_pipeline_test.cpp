@@ -20,6 +20,7 @@ struct FakeWindows : platform::WindowProbe {
   bool simulator = false, voice_module = false;
   bool IsSimulatorRunning() const override { return simulator; }
   bool IsVoiceModuleRunning() const override { return voice_module; }
+  bool CloseVoiceModule() override { return false; }
 };
 
 // Remembers whether the progress dialog was still up when a message came.

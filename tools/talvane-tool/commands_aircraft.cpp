@@ -7,51 +7,14 @@
 #include <cstdio>
 #include <fstream>
 
-#include "aircraft/aircraft_tree.h"
-#include "aircraft/assignments.h"
-#include "aircraft/checklist.h"
-#include "kneeboard/kneeboard.h"
 #include "aircraft/tree_keys.h"
-#include "catalogue/command_catalogue.h"
-#include "catalogue/settings.h"
+#include "app/program.h"
 #include "common/text.h"
-#include "grammar/category_list.h"
 #include "tool.h"
 
 namespace talvane::tool {
 
 namespace {
-
-// What start-up loads on every path, "/restore" included.
-struct Aircraft {
-  Settings settings;
-  std::vector<std::string> SimObjectPaths;
-  AssignmentList assignments;
-  AircraftTree tree;
-};
-
-bool LoadAircraft(Invocation& inv, Aircraft& a) {
-  if (!LoadSettings(inv.ctx, a.settings)) return false;
-  if (!LoadSimObjectPaths(inv.ctx, a.settings, a.SimObjectPaths)) return false;
-  if (!LoadChecklistAssignments(inv.ctx, a.assignments)) return false;
-  LoadFSXAircraft(inv.ctx, a.SimObjectPaths, a.assignments, a.tree);
-  return true;
-}
-
-// The catalogue and its categories, for the grammar script of the pages.
-struct Script {
-  CommandCatalogue catalogue;
-  CategoryList categories;
-  ChecklistModel checklist;
-  GrammarScriptLines lines;
-  KneeboardSources Sources() { return {checklist, catalogue, categories, lines}; }
-};
-
-bool LoadScript(Invocation& inv, Script& s) {
-  if (!LoadCommandList(inv.ctx, s.catalogue)) return false;
-  BuildCategoryList(s.catalogue, s.categories);
-  return true;
-}
 
 std::string Field(const std::string& ansi) {
   std::string t = Utf8(Trim(ansi));
@@ -61,10 +24,10 @@ std::string Field(const std::string& ansi) {
 }
 
 int AircraftList(Invocation& inv) {
-  Aircraft a;
-  if (!LoadAircraft(inv, a)) return 1;
-  for (std::size_t m = 0; m < a.tree.manufacturers.size(); ++m) {
-    const auto& man = a.tree.manufacturers[m];
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kAircraftData)) return 1;
+  for (std::size_t m = 0; m < p.aircraft.manufacturers.size(); ++m) {
+    const auto& man = p.aircraft.manufacturers[m];
     for (std::size_t t = 0; t < man.types.size(); ++t) {
       const auto& type = man.types[t];
       for (std::size_t v = 0; v < type.variations.size(); ++v) {
@@ -88,17 +51,16 @@ int Assign(Invocation& inv) {
   const TreeSelection sel = DecodeTreeNodeKey(inv.args[0]);
   if (!sel.IsVariation()) return UsageError(inv.args[0] + " is not the key of a variation (see `aircraft`)");
 
-  Aircraft a;
-  if (!LoadAircraft(inv, a)) return 1;
-  if (!a.tree.Variation(sel.manufacturer, sel.type, sel.variation))
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kAircraftData)) return 1;
+  if (!p.aircraft.Variation(sel.manufacturer, sel.type, sel.variation))
     return UsageError("no aircraft has the key " + inv.args[0] + " (see `aircraft`)");
 
   std::optional<std::string> checklist;
   if (inv.args[1] != "-") {
-    ChecklistModel names;
-    LoadChecklistNames(inv.ctx, names);
+    if (!p.Load(kChecklistNamesData)) return 1;
     const std::string wanted = Utf8ToCp1252(inv.args[1]);
-    for (const auto& n : names.ChecklistNames)
+    for (const auto& n : p.checklists.ChecklistNames)
       if (SameName(n, wanted)) {
         checklist = Trim(n);
         break;
@@ -106,28 +68,25 @@ int Assign(Invocation& inv) {
     if (!checklist) return UsageError("no checklist named `" + inv.args[1] + "` (see `checklist-names`)");
   }
 
-  Script script;
-  if (write && checklist && !LoadScript(inv, script)) return 1;
-  KneeboardSources sources = script.Sources();
-  const int rc = AssignChecklist(inv.ctx, a.tree, a.assignments, sources, sel, checklist, write);
-  const int saved = SaveChecklistAssignments(inv.ctx, a.assignments);
+  // The page's command script is made from the catalogue.
+  if (write && checklist && !p.Load(kCategoryData)) return 1;
+  KneeboardSources sources = p.kneeboardSources();
+  const int rc = AssignChecklist(inv.ctx, p.aircraft, p.assignments, sources, sel, checklist, write);
+  const int saved = SaveChecklistAssignments(inv.ctx, p.assignments);
   return Status(inv, rc == 0 && saved == 0);
 }
 
 int KneeboardUpdate(Invocation& inv) {
-  Aircraft a;
-  if (!LoadAircraft(inv, a)) return 1;
-  Script script;
-  if (!LoadScript(inv, script)) return 1;
-  KneeboardSources sources = script.Sources();
-  return Status(inv, UpdateAllKneeboardChecklists(inv.ctx, a.tree, a.assignments, sources));
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kAircraftData | kCategoryData)) return 1;
+  KneeboardSources sources = p.kneeboardSources();
+  return Status(inv, UpdateAllKneeboardChecklists(inv.ctx, p.aircraft, p.assignments, sources));
 }
 
 int KneeboardRestore(Invocation& inv) {
-  Aircraft a;
-  if (!LoadAircraft(inv, a)) return 1;
-  // The restore ends the program itself, as "/restore" does.
-  return RestoreAllKneeboardChecklists(inv.ctx, a.tree, a.assignments) ? 0 : 1;
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kRestoreStartData)) return 1;
+  return RestoreAllKneeboardChecklists(inv.ctx, p.aircraft, p.assignments) ? 0 : 1;
 }
 
 // --- bench-aircraft -------------------------------------------------------

@@ -12,7 +12,7 @@
 #include "grammar/category_list.h"
 #include "grammar/grammar_writer.h"
 #include "grammar/navaid_lists.h"
-#include "grammar_inputs.h"
+#include "app/program.h"
 #include "tool.h"
 
 namespace talvane::tool {
@@ -36,9 +36,9 @@ int Failed(const Invocation& inv, const char* what, int result) {
 }
 
 int WriteGrammars(Invocation& inv) {
-  Loaded l;
-  if (!Load(inv.ctx, l)) return 1;
-  if (const int r = SaveGrammarFiles(inv.ctx, l.inputs()); r != 0) return Failed(inv, "writing the grammar files", r);
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kGrammarData)) return 1;
+  if (const int r = SaveGrammarFiles(inv.ctx, p.grammarInputs()); r != 0) return Failed(inv, "writing the grammar files", r);
   return Status(inv, true);
 }
 
@@ -46,9 +46,9 @@ int WriteTestGrammar(Invocation& inv) {
   int command = 0, phrase = 0;
   if (!ParseIndex(inv.args[0], command) || !ParseIndex(inv.args[1], phrase))
     return UsageError("the command and phrase indices are whole numbers from 0");
-  Loaded l;
-  if (!Load(inv.ctx, l)) return 1;
-  if (const int r = SaveTestGrammar(inv.ctx, l.inputs(), command, phrase); r != 0)
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kGrammarData)) return 1;
+  if (const int r = SaveTestGrammar(inv.ctx, p.grammarInputs(), command, phrase); r != 0)
     return Failed(inv, "writing the test grammar", r);
   return Status(inv, true);
 }
@@ -59,9 +59,9 @@ int BenchGrammarWrite(Invocation& inv) {
   int runs = 10;
   if (!inv.args.empty() && (!ParseIndex(inv.args[0], runs) || runs == 0))
     return UsageError("the number of runs is a whole number from 1");
-  Loaded l;
-  if (!Load(inv.ctx, l)) return 1;
-  l.settings.compileNavaids = 1;
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kGrammarData)) return 1;
+  p.settings.compileNavaids = 1;
 
   ScratchFolder folder;
   const fs::path scratch = folder.ProgramFolder();
@@ -75,7 +75,7 @@ int BenchGrammarWrite(Invocation& inv) {
   double best = 1e30, total = 0;
   for (int i = 0; i < runs; ++i) {
     const auto start = Clock::now();
-    if (const int r = SaveGrammarFiles(ctx, l.inputs()); r != 0) return Failed(inv, "writing the grammar files", r);
+    if (const int r = SaveGrammarFiles(ctx, p.grammarInputs()); r != 0) return Failed(inv, "writing the grammar files", r);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     best = std::min(best, ms);
     total += ms;
@@ -87,8 +87,8 @@ int BenchGrammarWrite(Invocation& inv) {
   std::snprintf(line, sizeof line,
                 "bench-grammar-write: %d runs, %zu categories, %zu commands, %zu navaids, %zu ILS; "
                 "%.1f ms per run (best %.1f ms), %ju bytes of grammar per run",
-                runs, l.categories.CategoryNames.size(), l.catalogue.CommandList.size(), l.navaids.NavaidList.size(),
-                l.navaids.ILSList.size(), total / runs, best, bytes);
+                runs, p.categories.CategoryNames.size(), p.catalogue.CommandList.size(), p.navaids.NavaidList.size(),
+                p.navaids.ILSList.size(), total / runs, best, bytes);
   Out(line);
   return Status(inv, true);
 }

@@ -63,6 +63,7 @@ CompileOutcome WriteAndCompile(Context& ctx, const Loaded& l, OutsideLibraries& 
 struct NoWindows : platform::WindowProbe {
   bool IsSimulatorRunning() const override { return false; }
   bool IsVoiceModuleRunning() const override { return false; }
+  bool CloseVoiceModule() override { return false; }
 };
 
 int Compile(Invocation& inv) {
@@ -70,9 +71,11 @@ int Compile(Invocation& inv) {
   if (!Load(inv.ctx, l)) return 1;
   OutsideLibraries libs(inv.ctx);
   const CompileOutcome outcome = WriteAndCompile(inv.ctx, l, libs);
-  if (outcome != CompileOutcome::kExportFailed) PrintCompileReport(inv.ctx.File("\\Grammars\\grmcmplog.txt"));
+  if (outcome == CompileOutcome::kCompiled || outcome == CompileOutcome::kCompileFailed)
+    PrintCompileReport(inv.ctx.File("\\Grammars\\grmcmplog.txt"));
   if (outcome != CompileOutcome::kCompiled && !inv.ui.exit_requested)
     inv.ui.ShowMessage(CompileOutcomeMessage(outcome, NoWindows{}));
+  if (outcome == CompileOutcome::kGrammarFileUnwritable) inv.ui.ExitProgram();
   return Status(inv, outcome == CompileOutcome::kCompiled);
 }
 
