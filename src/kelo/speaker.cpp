@@ -7,7 +7,7 @@
 #include "common/files.h"
 #include "kelo/audio_out.h"
 #include "kelo/kelo.h"
-#include "kelo/wav_file.h"
+#include "common/wav_file.h"
 
 namespace talvane::kelo {
 

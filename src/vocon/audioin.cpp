@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "common/wav_file.h"
+#include "vocon/resample.h"
 #include "vocon/vocon3200.h"
-#include "vocon/wav_reader.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ bool LoadWav(Device& d, const std::string& path) {
   if (!in) return false;
   const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::string error;
-  auto audio = talvane::vocon::ReadWav(image, &error);
+  auto audio = talvane::ReadWav(image, &error);
   if (!audio) return false;
   d.file = talvane::vocon::Resample(audio->samples, audio->sample_rate, d.hz);
   d.wav_path = path;

@@ -652,16 +652,15 @@ LH_ERROR lhs_asrCreateGrmFromBinary(LH_OBJECT hSpeech, const void* pImage, uint3
   auto speech = Lookup<Speech>(hSpeech);
   if (!speech) return LH_E_HANDLE;
   if (!pImage || reserved1 || reserved2) return LH_E_ARG;
-  // No length is passed: it is the header's (20 bytes, the body size at 12).
-  // The magic is compared byte by byte first, so a short image that is no
-  // compiled grammar is refused at its first differing byte.
-  const auto* b = static_cast<const unsigned char*>(pImage);
-  static const unsigned char kMagic[8] = {'T', 'V', 'B', 'G', 'M', '\r', '\n', 0x1A};
-  for (int i = 0; i < 8; ++i)
-    if (b[i] != kMagic[i]) return LH_E_FORMAT;
-  const std::uint32_t body = b[12] | (b[13] << 8) | (b[14] << 16) | (static_cast<std::uint32_t>(b[15]) << 24);
+  // No length is passed: it is the header's. The magic is compared byte by
+  // byte first, so a short image that is no compiled grammar is refused at
+  // its first differing byte, before the rest of the header is read.
+  const auto* b = static_cast<const char*>(pImage);
+  for (std::size_t i = 0; i < bgm::kMagic.size(); ++i)
+    if (b[i] != bgm::kMagic[i]) return LH_E_FORMAT;
+  const std::uint32_t body = bgm::ReadHeader(std::string_view(b, bgm::kHeaderSize))->body_size;
   if (body > (1u << 30)) return LH_E_FORMAT;
-  auto read = bgm::Read(std::string_view(reinterpret_cast<const char*>(b), 20 + static_cast<std::size_t>(body)));
+  auto read = bgm::Read(std::string_view(b, bgm::kHeaderSize + static_cast<std::size_t>(body)));
   if (!read.grammar) return LH_E_FORMAT;
   auto grm = std::make_shared<vocon::Grammar>();
   grm->active.assign(read.grammar->rules.size(), 1);
