@@ -5,6 +5,7 @@
 
 #include "common/binary.h"
 #include "common/text.h"
+#include "grisk/automaton.h"
 
 namespace talvane::bgm {
 
@@ -90,27 +91,6 @@ struct Reader {
     return true;
   }
 };
-
-// Kahn's algorithm: true when the arcs form no cycle.
-bool Acyclic(std::uint32_t nodes, const std::vector<Arc>& arcs) {
-  std::vector<std::uint32_t> indegree(nodes, 0), first(nodes + 1, 0), order(arcs.size());
-  for (const auto& a : arcs) ++indegree[a.to], ++first[a.from + 1];
-  for (std::uint32_t i = 0; i < nodes; ++i) first[i + 1] += first[i];
-  std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
-  for (std::uint32_t i = 0; i < arcs.size(); ++i) order[fill[arcs[i].from]++] = i;
-  std::vector<std::uint32_t> ready;
-  for (std::uint32_t i = 0; i < nodes; ++i)
-    if (indegree[i] == 0) ready.push_back(i);
-  std::uint32_t seen = 0;
-  while (!ready.empty()) {
-    const std::uint32_t n = ready.back();
-    ready.pop_back();
-    ++seen;
-    for (std::uint32_t k = first[n]; k < first[n + 1]; ++k)
-      if (--indegree[arcs[order[k]].to] == 0) ready.push_back(arcs[order[k]].to);
-  }
-  return seen == nodes;
-}
 
 }  // namespace
 
@@ -330,7 +310,7 @@ ReadResult Read(std::string_view image) {
         if (a.ignore && a.kind != ArcKind::kWord && a.kind != ArcKind::kRule)
           return fail("ignore flag on a tag or empty arc in " + rule.name);
       }
-      if (!Acyclic(rule.node_count, rule.arcs)) return fail("rule " + rule.name + " has a cycle");
+      if (!grisk::IsAcyclic(rule.node_count, rule.arcs)) return fail("rule " + rule.name + " has a cycle");
     }
     if (!done(c, "RULE")) return fail(r.error);
   }

@@ -227,18 +227,7 @@ std::string RuleKey(std::u16string_view name) {
   auto e = s.find_last_not_of(" \t\r\n");
   s = b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
   if (s.size() >= 2 && s.front() == '<' && s.back() == '>') s = s.substr(1, s.size() - 2);
-  std::string out;
-  bool space = false;
-  for (unsigned char c : s) {
-    if (c == ' ' || c == '\t') {
-      space = !out.empty();
-      continue;
-    }
-    if (space) out += ' ';
-    space = false;
-    out += static_cast<char>((c >= 'a' && c <= 'z') ? c - 32 : c);
-  }
-  return out;
+  return NameKey(s);
 }
 
 LH_ERROR SetRules(LH_OBJECT hGrammar, LH_OBJECT hRec, const LH_WCHAR* const* names, size_t n, bool on) {
@@ -669,7 +658,7 @@ LH_ERROR lhs_asrCreateGrmFromBinary(LH_OBJECT hSpeech, const void* pImage, uint3
     std::vector<std::string> words;
     for (const auto& w : read.grammar->words) words.push_back(w.text);
     std::string error;
-    if (auto lines = grisk::RunPhonemizer(lex->g2p->helper, words, &error)) {
+    if (auto lines = grisk::RunPhonemizer(lex->g2p->helper, words, &error, {"en-us", "en"})) {
       for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& line = (*lines)[i];
         for (std::size_t at = 0; at <= line.size();) {
