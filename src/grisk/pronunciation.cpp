@@ -1,5 +1,6 @@
 #include "grisk/pronunciation.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -190,6 +191,15 @@ std::string IpaToPhones(std::string_view ipa, const std::vector<std::string>& ph
     joined += p;
   }
   return joined;
+}
+
+std::filesystem::path BesideLibrary(const void* code, const char* name) {
+  Dl_info info{};
+  if (!dladdr(code, &info) || !info.dli_fname) return {};
+  std::error_code ec;
+  const auto library = std::filesystem::absolute(info.dli_fname, ec);
+  if (ec) return {};
+  return library.parent_path() / name;
 }
 
 std::optional<std::vector<std::string>> RunPhonemizer(const std::filesystem::path& helper,

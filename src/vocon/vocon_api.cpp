@@ -1,5 +1,4 @@
 // The lhs_* calls over the objects of objects.h.
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -76,12 +75,9 @@ std::uint32_t ConfidenceFromScores(double per_frame) {
 
 std::filesystem::path G2PHelper() {
   if (const char* e = std::getenv("ONDRIX_G2P"); e && *e) return e;
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&G2PHelper), &info) && info.dli_fname) {
-    std::error_code ec;
-    auto p = std::filesystem::absolute(info.dli_fname, ec).parent_path() / "ondrix-g2p";
-    if (!ec && std::filesystem::exists(p, ec)) return p;
-  }
+  auto p = grisk::BesideLibrary(reinterpret_cast<const void*>(&G2PHelper), "ondrix-g2p");
+  std::error_code ec;
+  if (!p.empty() && std::filesystem::exists(p, ec)) return p;
   return {};
 }
 
@@ -209,6 +205,30 @@ LH_ERROR Create(LH_OBJECT hSpeech, LH_OBJECT* out, std::shared_ptr<T>* made = nu
   }
   if (made) *made = obj;
   *out = Handles().Add(obj);
+  return LH_OK;
+}
+
+// The audio chain runs source -> front end -> jump-back buffer ->
+// recogniser; each link joins a producer to one consumer, and a consumer
+// takes one producer.
+template <class Producer, class Consumer>
+LH_ERROR LinkConsumer(LH_OBJECT hProducer, LH_OBJECT hConsumer, bool Consumer::*linked) {
+  auto producer = Lookup<Producer>(hProducer);
+  auto consumer = Lookup<Consumer>(hConsumer);
+  if (!producer || !consumer) return LH_E_HANDLE;
+  if (producer->consumer || (*consumer).*linked) return LH_E_INUSE;
+  producer->consumer = consumer;
+  (*consumer).*linked = true;
+  return LH_OK;
+}
+
+template <class Producer, class Consumer>
+LH_ERROR ReleaseConsumer(LH_OBJECT hProducer, bool Consumer::*linked) {
+  auto producer = Lookup<Producer>(hProducer);
+  if (!producer) return LH_E_HANDLE;
+  if (!producer->consumer) return LH_E_STATE;
+  (*producer->consumer).*linked = false;
+  producer->consumer.reset();
   return LH_OK;
 }
 
@@ -445,60 +465,27 @@ LH_ERROR lhs_asrCreateRec(LH_OBJECT hSpeech, LH_OBJECT* phRec) {
 }
 
 LH_ERROR lhs_asrAudioSourceSetConsumer(LH_OBJECT hSource, LH_OBJECT hFx) {
-  auto src = Lookup<Source>(hSource);
-  auto fx = Lookup<Fx>(hFx);
-  if (!src || !fx) return LH_E_HANDLE;
-  if (src->consumer || fx->consumer_of_source) return LH_E_INUSE;
-  src->consumer = fx;
-  fx->consumer_of_source = true;
-  return LH_OK;
+  return LinkConsumer<Source>(hSource, hFx, &Fx::consumer_of_source);
 }
 
 LH_ERROR lhs_asrFxSetJumpbackConsumer(LH_OBJECT hFx, LH_OBJECT hJumpBack) {
-  auto fx = Lookup<Fx>(hFx);
-  auto jb = Lookup<JumpBack>(hJumpBack);
-  if (!fx || !jb) return LH_E_HANDLE;
-  if (fx->consumer || jb->consumer_of_fx) return LH_E_INUSE;
-  fx->consumer = jb;
-  jb->consumer_of_fx = true;
-  return LH_OK;
+  return LinkConsumer<Fx>(hFx, hJumpBack, &JumpBack::consumer_of_fx);
 }
 
 LH_ERROR lhs_asrJumpBackBufSetConsumer(LH_OBJECT hJumpBack, LH_OBJECT hRec) {
-  auto jb = Lookup<JumpBack>(hJumpBack);
-  auto rec = Lookup<Rec>(hRec);
-  if (!jb || !rec) return LH_E_HANDLE;
-  if (jb->consumer || rec->consumer_of_jumpback) return LH_E_INUSE;
-  jb->consumer = rec;
-  rec->consumer_of_jumpback = true;
-  return LH_OK;
+  return LinkConsumer<JumpBack>(hJumpBack, hRec, &Rec::consumer_of_jumpback);
 }
 
 LH_ERROR lhs_asrJumpBackBufReleaseConsumer(LH_OBJECT hJumpBack) {
-  auto jb = Lookup<JumpBack>(hJumpBack);
-  if (!jb) return LH_E_HANDLE;
-  if (!jb->consumer) return LH_E_STATE;
-  jb->consumer->consumer_of_jumpback = false;
-  jb->consumer.reset();
-  return LH_OK;
+  return ReleaseConsumer<JumpBack>(hJumpBack, &Rec::consumer_of_jumpback);
 }
 
 LH_ERROR lhs_asrFxReleaseJumpbackConsumer(LH_OBJECT hFx) {
-  auto fx = Lookup<Fx>(hFx);
-  if (!fx) return LH_E_HANDLE;
-  if (!fx->consumer) return LH_E_STATE;
-  fx->consumer->consumer_of_fx = false;
-  fx->consumer.reset();
-  return LH_OK;
+  return ReleaseConsumer<Fx>(hFx, &JumpBack::consumer_of_fx);
 }
 
 LH_ERROR lhs_asrAudioSourceReleaseConsumer(LH_OBJECT hSource) {
-  auto src = Lookup<Source>(hSource);
-  if (!src) return LH_E_HANDLE;
-  if (!src->consumer) return LH_E_STATE;
-  src->consumer->consumer_of_source = false;
-  src->consumer.reset();
-  return LH_OK;
+  return ReleaseConsumer<Source>(hSource, &Fx::consumer_of_source);
 }
 
 LH_ERROR lhs_asrRecClose(LH_OBJECT* phRec) { return Close<Rec>(phRec); }
