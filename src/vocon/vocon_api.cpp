@@ -232,6 +232,33 @@ LH_ERROR ReleaseConsumer(LH_OBJECT hProducer, bool Consumer::*linked) {
   return LH_OK;
 }
 
+// A settable parameter of an object: its id, the values it takes, and how
+// it is applied (nothing to apply when only one value is accepted).
+template <class T>
+struct ParamRule {
+  std::uint32_t id;
+  std::int32_t min, max;
+  void (*apply)(T&, std::int32_t);
+};
+
+template <class T, std::size_t N>
+LH_ERROR SetParams(T& obj, const LH_PARAM_PAIR* list, size_t n, const ParamRule<T> (&rules)[N]) {
+  if (!list && n) return LH_E_ARG;
+  auto rule = [&](std::uint32_t id) -> const ParamRule<T>* {
+    for (const auto& r : rules)
+      if (r.id == id) return &r;
+    return nullptr;
+  };
+  // Checked whole before any is applied.
+  for (size_t i = 0; i < n; ++i) {
+    const auto* r = rule(list[i].id);
+    if (!r || list[i].value < r->min || list[i].value > r->max) return LH_E_PARAM;
+  }
+  for (size_t i = 0; i < n; ++i)
+    if (const auto* r = rule(list[i].id); r->apply) r->apply(obj, list[i].value);
+  return LH_OK;
+}
+
 template <class T>
 LH_ERROR Close(LH_OBJECT* h) {
   if (!h) return LH_E_ARG;
@@ -507,84 +534,27 @@ LH_ERROR lhs_asrRecSetAllOptimalValues(LH_OBJECT hRec) {
 LH_ERROR lhs_asrFxSetParamList(LH_OBJECT hFx, const LH_PARAM_PAIR* pList, size_t n) {
   auto fx = Lookup<Fx>(hFx);
   if (!fx) return LH_E_HANDLE;
-  if (!pList && n) return LH_E_ARG;
-  // Checked whole before any is applied.
-  for (size_t i = 0; i < n; ++i) {
-    const auto v = pList[i].value;
-    switch (pList[i].id) {
-      case ASRFX_PARAM_ENDPOINTING:
-      case ASRFX_PARAM_AUTOGAIN:
-        if (v != 0 && v != 1) return LH_E_PARAM;
-        break;
-      case ASRFX_PARAM_NOISE_SUPPRESSION:
-        if (v != 0) return LH_E_PARAM;
-        break;
-      case ASRFX_PARAM_TRAILING_SILENCE:
-      case ASRFX_PARAM_COMPLETE_SILENCE:
-        if (v < 50 || v > 10000) return LH_E_PARAM;
-        break;
-      case ASRFX_PARAM_TIMEOUT:
-      case ASRFX_PARAM_MAX_SPEECH:
-        if (v < 100 || v > 600000) return LH_E_PARAM;
-        break;
-      default:
-        return LH_E_PARAM;
-    }
-  }
-  for (size_t i = 0; i < n; ++i) {
-    const auto v = pList[i].value;
-    switch (pList[i].id) {
-      case ASRFX_PARAM_ENDPOINTING:
-        fx->endpointing = v != 0;
-        break;
-      case ASRFX_PARAM_AUTOGAIN:
-        fx->front.settings.auto_gain = v != 0;
-        break;
-      case ASRFX_PARAM_TRAILING_SILENCE:
-        fx->trailing_ms = v;
-        break;
-      case ASRFX_PARAM_COMPLETE_SILENCE:
-        fx->complete_ms = v;
-        break;
-      case ASRFX_PARAM_TIMEOUT:
-        fx->timeout_ms = v;
-        break;
-      case ASRFX_PARAM_MAX_SPEECH:
-        fx->max_speech_ms = v;
-        break;
-      default:
-        break;
-    }
-  }
-  return LH_OK;
+  static const ParamRule<Fx> kRules[] = {
+      {ASRFX_PARAM_ENDPOINTING, 0, 1, [](Fx& f, std::int32_t v) { f.endpointing = v != 0; }},
+      {ASRFX_PARAM_AUTOGAIN, 0, 1, [](Fx& f, std::int32_t v) { f.front.settings.auto_gain = v != 0; }},
+      {ASRFX_PARAM_NOISE_SUPPRESSION, 0, 0, nullptr},  // accepted off only
+      {ASRFX_PARAM_TRAILING_SILENCE, 50, 10000, [](Fx& f, std::int32_t v) { f.trailing_ms = v; }},
+      {ASRFX_PARAM_COMPLETE_SILENCE, 50, 10000, [](Fx& f, std::int32_t v) { f.complete_ms = v; }},
+      {ASRFX_PARAM_TIMEOUT, 100, 600000, [](Fx& f, std::int32_t v) { f.timeout_ms = v; }},
+      {ASRFX_PARAM_MAX_SPEECH, 100, 600000, [](Fx& f, std::int32_t v) { f.max_speech_ms = v; }},
+  };
+  return SetParams(*fx, pList, n, kRules);
 }
 
 LH_ERROR lhs_asrRecSetParamList(LH_OBJECT hRec, const LH_PARAM_PAIR* pList, size_t n) {
   auto rec = Lookup<Rec>(hRec);
   if (!rec) return LH_E_HANDLE;
-  if (!pList && n) return LH_E_ARG;
-  for (size_t i = 0; i < n; ++i) {
-    const auto v = pList[i].value;
-    switch (pList[i].id) {
-      case ASRREC_PARAM_MAX_HYPOTHESES:
-        if (v != 1) return LH_E_PARAM;
-        break;
-      case ASRREC_PARAM_COMPLETE_ONLY:
-        if (v != 0 && v != 1) return LH_E_PARAM;
-        break;
-      case ASRREC_PARAM_REJECTION:
-        if (v < 0 || v > 10000) return LH_E_PARAM;
-        break;
-      default:
-        return LH_E_PARAM;
-    }
-  }
-  for (size_t i = 0; i < n; ++i) {
-    if (pList[i].id == ASRREC_PARAM_MAX_HYPOTHESES) rec->max_hypotheses = pList[i].value;
-    if (pList[i].id == ASRREC_PARAM_COMPLETE_ONLY) rec->complete_only = pList[i].value;
-    if (pList[i].id == ASRREC_PARAM_REJECTION) rec->rejection = pList[i].value;
-  }
-  return LH_OK;
+  static const ParamRule<Rec> kRules[] = {
+      {ASRREC_PARAM_MAX_HYPOTHESES, 1, 1, [](Rec& r, std::int32_t v) { r.max_hypotheses = v; }},
+      {ASRREC_PARAM_COMPLETE_ONLY, 0, 1, [](Rec& r, std::int32_t v) { r.complete_only = v; }},
+      {ASRREC_PARAM_REJECTION, 0, 10000, [](Rec& r, std::int32_t v) { r.rejection = v; }},
+  };
+  return SetParams(*rec, pList, n, kRules);
 }
 
 // ---- grammars ----
