@@ -1,5 +1,7 @@
 #include "common/split.h"
 
+#include <algorithm>
+
 namespace talvane {
 
 std::vector<std::string> SplitAt(std::string_view s, std::string_view separators) {
@@ -13,6 +15,16 @@ std::vector<std::string> SplitAt(std::string_view s, std::string_view separators
     at = end;
   }
   return out;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    lines.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return lines;
 }
 
 }  // namespace talvane

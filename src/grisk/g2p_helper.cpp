@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "common/split.h"
+
 namespace {
 
 std::string Phonemes(const std::string& word) {
@@ -45,12 +47,7 @@ int main(int argc, char** argv) {
 
   std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
   std::vector<std::string> words;
-  for (std::size_t at = 0; at < input.size();) {
-    std::size_t end = input.find('\n', at);
-    if (end == std::string::npos) end = input.size();
-    words.push_back(input.substr(at, end - at));
-    at = end + 1;
-  }
+  for (const std::string_view word : talvane::SplitLines(input)) words.emplace_back(word);
   if (espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT) <= 0) {
     std::fprintf(stderr, "%s: espeak-ng could not be initialised\n", self);
     return 1;

@@ -78,15 +78,9 @@ bool Dictionary::Load(const std::filesystem::path& file, const std::unordered_se
     if (error) *error = "cannot open the pronouncing dictionary " + file.string() + ": " + std::strerror(errno);
     return false;
   }
-  const std::string& text = *data;
   const std::unordered_set<std::string> phones(phone_set.begin(), phone_set.end());
 
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string_view line(text.data() + at, end - at);
-    at = end + 1;
+  for (const std::string_view line : SplitLines(*data)) {
     const std::size_t sp = line.find_first_of(" \t");
     if (sp == std::string_view::npos || line.empty() || line[0] == '#') continue;
     std::string_view head = line.substr(0, sp);
@@ -263,13 +257,7 @@ std::optional<std::vector<std::string>> RunPhonemizer(const std::filesystem::pat
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
     return fail("the phonemizer " + path + " failed (status " + std::to_string(status) + ")");
   std::vector<std::string> lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(at, end - at));
-    at = end + 1;
-  }
+  for (const std::string_view line : SplitLines(text)) lines.emplace_back(line);
   if (lines.size() != words.size()) return fail("the phonemizer answered " + std::to_string(lines.size()) +
                                                 " lines for " + std::to_string(words.size()) + " words");
   return lines;
