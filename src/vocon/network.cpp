@@ -306,18 +306,21 @@ bool Network::Match(Target r, std::size_t from, std::size_t to, std::span<const 
   return walk(0, from);
 }
 
+std::vector<std::vector<ParsedEntry>> Network::Readings(std::uint32_t start, std::span<const std::uint32_t> words,
+                                                        const std::vector<bool>& active, std::size_t limit) {
+  std::vector<std::vector<ParsedEntry>> readings;
+  if (start >= active.size() || !active[start]) return readings;
+  const Target t{starts_[start].grammar, starts_[start].rule};
+  if (!RuleDfa(t.grammar, t.rule).Accepts(words)) return readings;
+  std::vector<ParsedEntry> scratch;
+  Match(t, 0, words.size(), words, false, scratch, &readings, limit);
+  return readings;
+}
+
 std::optional<ParseResult> Network::Parse(std::span<const std::uint32_t> words, const std::vector<bool>& active) {
   for (std::uint32_t i = 0; i < starts_.size(); ++i) {
-    if (i >= active.size() || !active[i]) continue;
-    const Target t{starts_[i].grammar, starts_[i].rule};
-    if (!RuleDfa(t.grammar, t.rule).Accepts(words)) continue;
-    ParseResult result;
-    result.start_rule = i;
-    std::vector<std::vector<ParsedEntry>> subs;
-    Match(t, 0, words.size(), words, false, result.entries, &subs, 1);
-    if (subs.empty()) continue;
-    result.entries = std::move(subs.front());
-    return result;
+    auto readings = Readings(i, words, active, 1);
+    if (!readings.empty()) return ParseResult{i, std::move(readings.front())};
   }
   return std::nullopt;
 }
@@ -326,12 +329,7 @@ std::vector<std::string> Network::AllTexts(std::span<const std::uint32_t> words,
                                            std::size_t limit) {
   std::vector<std::string> texts;
   for (std::uint32_t i = 0; i < starts_.size(); ++i) {
-    if (i >= active.size() || !active[i]) continue;
-    const Target t{starts_[i].grammar, starts_[i].rule};
-    if (!RuleDfa(t.grammar, t.rule).Accepts(words)) continue;
-    std::vector<std::vector<ParsedEntry>> subs;
-    std::vector<ParsedEntry> scratch;
-    Match(t, 0, words.size(), words, false, scratch, &subs, limit);
+    const auto subs = Readings(i, words, active, limit);
     for (const auto& entries : subs) {
       std::string text;
       bool first = true;

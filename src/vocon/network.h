@@ -107,6 +107,10 @@ class Network {
   Target Resolve(std::uint32_t g, std::uint32_t label) const;
   bool CheckAcyclic(std::string* error);
   bool SampleRule(Target r, std::mt19937& rng, std::vector<std::uint32_t>& out, int depth);
+  // The readings of the whole word sequence through start rule `start`
+  // when it is active, at most `limit`.
+  std::vector<std::vector<ParsedEntry>> Readings(std::uint32_t start, std::span<const std::uint32_t> words,
+                                                 const std::vector<bool>& active, std::size_t limit);
   bool Match(Target r, std::size_t from, std::size_t to, std::span<const std::uint32_t> words, bool ignored,
              std::vector<ParsedEntry>& out, std::vector<std::vector<ParsedEntry>>* all, std::size_t limit);
 
