@@ -15,6 +15,14 @@ struct VectorHash {
   }
 };
 
+// One state, not final, no arcs.
+WordDfa AcceptsNothing() {
+  WordDfa out;
+  out.first = {0, 0};
+  out.final = {0};
+  return out;
+}
+
 }  // namespace
 
 bool WordDfa::Empty() const {
@@ -40,6 +48,16 @@ std::optional<std::uint32_t> WordDfa::Walk(std::span<const std::uint32_t> words)
     s = *n;
   }
   return s;
+}
+
+void Splice(const WordDfa& dfa, std::uint32_t base, std::uint32_t entry, std::uint32_t exit,
+            std::vector<NfaArc>& arcs) {
+  arcs.push_back({entry, base, kEpsilonWord});
+  for (std::uint32_t s = 0; s < dfa.StateCount(); ++s) {
+    for (auto k = dfa.first[s]; k < dfa.first[s + 1]; ++k)
+      arcs.push_back({base + s, base + dfa.arcs[k].to, dfa.arcs[k].word});
+    if (dfa.final[s]) arcs.push_back({base + s, exit, kEpsilonWord});
+  }
 }
 
 WordDfa Determinise(std::uint32_t state_count, const std::vector<NfaArc>& arcs, const std::vector<std::uint8_t>& final,
@@ -77,11 +95,7 @@ WordDfa Determinise(std::uint32_t state_count, const std::vector<NfaArc>& arcs, 
   };
 
   WordDfa out;
-  if (state_count == 0) {
-    out.first = {0, 0};
-    out.final = {0};
-    return out;
-  }
+  if (state_count == 0) return AcceptsNothing();
   std::unordered_map<std::vector<std::uint32_t>, std::uint32_t, VectorHash> ids;
   std::vector<std::vector<std::uint32_t>> sets;
   std::vector<std::vector<WordDfa::Arc>> dfa_arcs;
@@ -134,11 +148,7 @@ WordDfa Determinise(std::uint32_t state_count, const std::vector<NfaArc>& arcs, 
 WordDfa Minimise(const WordDfa& dfa) {
   const std::uint32_t n = static_cast<std::uint32_t>(dfa.StateCount());
   WordDfa out;
-  if (n == 0) {
-    out.first = {0, 0};
-    out.final = {0};
-    return out;
-  }
+  if (n == 0) return AcceptsNothing();
   // Post-order from the start: successors before the states that lead to
   // them (the automaton is acyclic).
   constexpr std::uint32_t kDead = 0xFFFFFFFFu, kUnseen = 0xFFFFFFFEu;
@@ -173,11 +183,7 @@ WordDfa Minimise(const WordDfa& dfa) {
     if (added) signatures.push_back(sig);
     cls[state] = it->second;
   }
-  if (cls[0] == kDead) {
-    out.first = {0, 0};
-    out.final = {0};
-    return out;
-  }
+  if (cls[0] == kDead) return AcceptsNothing();
   // Number the classes breadth-first from the start's.
   std::vector<std::uint32_t> number(signatures.size(), kUnseen), order{cls[0]};
   number[cls[0]] = 0;

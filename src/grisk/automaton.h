@@ -75,6 +75,12 @@ struct WordDfa {
   }
 };
 
+// Adds `dfa` to an automaton under construction as states base ..
+// base + StateCount() - 1: entered from `entry` and, from each of its final
+// states, left to `exit`, both without a word.
+void Splice(const WordDfa& dfa, std::uint32_t base, std::uint32_t entry, std::uint32_t exit,
+            std::vector<NfaArc>& arcs);
+
 // Subset construction over states 0..state_count-1 entered at `starts`
 // (`final` may be empty: nothing is final). The states of the result are
 // numbered breadth first, in the order they are found, each state's words

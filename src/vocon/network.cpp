@@ -149,14 +149,8 @@ const WordDfa& Network::RuleDfa(std::uint32_t grammar, std::uint32_t rule) {
       case bgm::ArcKind::kRule: {
         const Target t = Resolve(grammar, a.label);
         const WordDfa& child = RuleDfa(t.grammar, t.rule);  // acyclic: checked when linked
-        const std::uint32_t base = states;
+        grisk::Splice(child, states, a.from, a.to, arcs);
         states += static_cast<std::uint32_t>(child.StateCount());
-        arcs.push_back({a.from, base, kEpsilonWord});
-        for (std::uint32_t s = 0; s < child.StateCount(); ++s) {
-          for (auto k = child.first[s]; k < child.first[s + 1]; ++k)
-            arcs.push_back({base + s, base + child.arcs[k].to, child.arcs[k].word});
-          if (child.final[s]) arcs.push_back({base + s, a.to, kEpsilonWord});
-        }
         break;
       }
     }
@@ -168,29 +162,21 @@ const WordDfa& Network::RuleDfa(std::uint32_t grammar, std::uint32_t rule) {
 }
 
 WordDfa Network::Build(const std::vector<bool>& active) {
+  // State 0 enters every active start rule's automaton; one final state,
+  // after them all, leaves them.
+  std::vector<const WordDfa*> parts;
   std::uint32_t states = 1;
-  std::vector<NfaArc> arcs;
   for (std::size_t i = 0; i < starts_.size(); ++i) {
     if (i >= active.size() || !active[i]) continue;
-    const WordDfa& d = RuleDfa(starts_[i].grammar, starts_[i].rule);
-    const std::uint32_t base = states;
-    states += static_cast<std::uint32_t>(d.StateCount());
-    arcs.push_back({0, base, kEpsilonWord});
-    for (std::uint32_t s = 0; s < d.StateCount(); ++s) {
-      for (auto k = d.first[s]; k < d.first[s + 1]; ++k) arcs.push_back({base + s, base + d.arcs[k].to, d.arcs[k].word});
-    }
+    parts.push_back(&RuleDfa(starts_[i].grammar, starts_[i].rule));
+    states += static_cast<std::uint32_t>(parts.back()->StateCount());
   }
-  // One final state: every final state of a part moves to it.
   const std::uint32_t end = states++;
-  {
-    std::uint32_t base = 1;
-    for (std::size_t i = 0; i < starts_.size(); ++i) {
-      if (i >= active.size() || !active[i]) continue;
-      const WordDfa& d = RuleDfa(starts_[i].grammar, starts_[i].rule);
-      for (std::uint32_t s = 0; s < d.StateCount(); ++s)
-        if (d.final[s]) arcs.push_back({base + s, end, kEpsilonWord});
-      base += static_cast<std::uint32_t>(d.StateCount());
-    }
+  std::vector<NfaArc> arcs;
+  std::uint32_t base = 1;
+  for (const WordDfa* d : parts) {
+    grisk::Splice(*d, base, 0, end, arcs);
+    base += static_cast<std::uint32_t>(d->StateCount());
   }
   std::vector<std::uint8_t> final(states, 0);
   final[end] = 1;
