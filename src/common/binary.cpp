@@ -2,31 +2,63 @@
 
 namespace talvane {
 
+std::uint16_t LoadU16(const char* p) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8));
+}
+
+std::uint32_t LoadU32(const char* p) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
+  return v;
+}
+
 void ByteReader::Need(std::size_t n) const {
-  if (n > data_.size() - pos_) throw FormatError("file ends before its records do");
+  if (n > remaining()) throw FormatError("file ends before its records do");
+}
+
+bool ByteReader::ReadU8(std::uint8_t& v) {
+  if (remaining() < 1) return false;
+  v = static_cast<std::uint8_t>(data_[pos_++]);
+  return true;
+}
+
+bool ByteReader::ReadU16(std::uint16_t& v) {
+  if (remaining() < 2) return false;
+  v = LoadU16(data_.data() + pos_);
+  pos_ += 2;
+  return true;
+}
+
+bool ByteReader::ReadU32(std::uint32_t& v) {
+  if (remaining() < 4) return false;
+  v = LoadU32(data_.data() + pos_);
+  pos_ += 4;
+  return true;
+}
+
+bool ByteReader::ReadBytes(std::size_t n, std::string_view& bytes) {
+  if (remaining() < n) return false;
+  bytes = data_.substr(pos_, n);
+  pos_ += n;
+  return true;
 }
 
 std::int16_t ByteReader::I16() {
-  Need(2);
-  auto lo = static_cast<unsigned char>(data_[pos_]);
-  auto hi = static_cast<unsigned char>(data_[pos_ + 1]);
-  pos_ += 2;
-  return static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+  std::uint16_t v = 0;
+  if (!ReadU16(v)) Need(2);
+  return static_cast<std::int16_t>(v);
 }
 
 std::int32_t ByteReader::I32() {
-  Need(4);
   std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(data_[pos_ + i]);
-  pos_ += 4;
+  if (!ReadU32(v)) Need(4);
   return static_cast<std::int32_t>(v);
 }
 
 std::string ByteReader::Text(std::size_t width) {
-  Need(width);
-  std::string s(data_.substr(pos_, width));
-  pos_ += width;
-  return s;
+  std::string_view s;
+  if (!ReadBytes(width, s)) Need(width);
+  return std::string(s);
 }
 
 std::int16_t ByteReader::LastIndex() {
@@ -35,15 +67,13 @@ std::int16_t ByteReader::LastIndex() {
   return v;
 }
 
-void ByteWriter::I16(std::int16_t v) {
-  auto u = static_cast<std::uint16_t>(v);
-  out_ += static_cast<char>(u & 0xFF);
-  out_ += static_cast<char>(u >> 8);
+void ByteWriter::U16(std::uint16_t v) {
+  out_ += static_cast<char>(v & 0xFF);
+  out_ += static_cast<char>(v >> 8);
 }
 
-void ByteWriter::I32(std::int32_t v) {
-  auto u = static_cast<std::uint32_t>(v);
-  for (int i = 0; i < 4; ++i) out_ += static_cast<char>((u >> (8 * i)) & 0xFF);
+void ByteWriter::U32(std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) out_ += static_cast<char>((v >> (8 * i)) & 0xFF);
 }
 
 void ByteWriter::LastIndex(std::size_t count) {

@@ -79,10 +79,10 @@ std::optional<std::string> ReadWholeFile(const fs::path& p) {
   return data;
 }
 
-bool AtomicWriteFile(const fs::path& target, std::string_view bytes, std::string* error) {
-  auto fail = [&](const std::string& why) {
+std::optional<fs::path> WriteTemporaryBeside(const fs::path& target, std::string_view bytes, std::string* error) {
+  auto fail = [&](const std::string& why) -> std::optional<fs::path> {
     if (error) *error = why;
-    return false;
+    return std::nullopt;
   };
   fs::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
@@ -100,10 +100,17 @@ bool AtomicWriteFile(const fs::path& target, std::string_view bytes, std::string
     ::unlink(tmpl.c_str());
     return fail(std::string("cannot write ") + target.string() + ": " + std::strerror(saved ? saved : errno));
   }
-  if (::rename(tmpl.c_str(), target.c_str()) != 0) {
-    saved = errno;
-    ::unlink(tmpl.c_str());
-    return fail(std::string("cannot replace ") + target.string() + ": " + std::strerror(saved));
+  return fs::path(tmpl);
+}
+
+bool AtomicWriteFile(const fs::path& target, std::string_view bytes, std::string* error) {
+  const std::optional<fs::path> tmp = WriteTemporaryBeside(target, bytes, error);
+  if (!tmp) return false;
+  if (::rename(tmp->c_str(), target.c_str()) != 0) {
+    const int saved = errno;
+    ::unlink(tmp->c_str());
+    if (error) *error = std::string("cannot replace ") + target.string() + ": " + std::strerror(saved);
+    return false;
   }
   return true;
 }

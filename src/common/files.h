@@ -29,6 +29,14 @@ std::optional<std::string> ReadWholeFile(const fs::path& p);
 // temporary file is removed, `error` (if given) says why, and false is returned.
 bool AtomicWriteFile(const fs::path& target, std::string_view bytes, std::string* error = nullptr);
 
+// The first half of AtomicWriteFile, for writers that land several files
+// together: writes `bytes` to a new temporary file beside `target`, flushed
+// and with the permission bits AtomicWriteFile gives it, and returns its
+// path. The caller renames it over `target` or removes it. nullopt on
+// failure, with nothing left behind and `error` (if given) saying why.
+std::optional<fs::path> WriteTemporaryBeside(const fs::path& target, std::string_view bytes,
+                                             std::string* error = nullptr);
+
 // Copies `from` over `to` through AtomicWriteFile.
 bool CopyFileAtomic(const fs::path& from, const fs::path& to, std::string* error = nullptr);
 

@@ -16,6 +16,20 @@ namespace talvane::bgm {
 inline constexpr std::uint16_t kVersionMajor = 1;
 inline constexpr std::uint16_t kVersionMinor = 0;
 
+// Every image begins with this fixed header: the magic, then (little-endian)
+// the version, the size of the body that follows and the body's CRC-32.
+inline constexpr std::string_view kMagic{"TVBGM\r\n\x1A", 8};
+inline constexpr std::size_t kHeaderSize = 20;
+struct Header {
+  std::uint16_t major = kVersionMajor;
+  std::uint16_t minor = kVersionMinor;
+  std::uint32_t body_size = 0;
+  std::uint32_t crc = 0;
+};
+// The header at the start of `image`; nullopt when the image is shorter than
+// a header or does not begin with the magic.
+std::optional<Header> ReadHeader(std::string_view image);
+
 enum class ArcKind : std::uint8_t {
   kEpsilon = 0,  // moves without speech
   kWord = 1,     // label: index into Grammar::words

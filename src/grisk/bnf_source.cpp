@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/binary.h"
 #include "common/text.h"
 
 namespace talvane::grisk {
@@ -49,7 +50,7 @@ std::string UpperName(std::u16string_view s) {
     if ((c >= u'a' && c <= u'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) c = static_cast<char16_t>(c - 32);
     u += c;
   }
-  return ToUtf8(u);
+  return Utf16ToUtf8(u);
 }
 
 std::string Hex(char16_t c) {
@@ -96,7 +97,7 @@ class Lexer {
       }
       const std::size_t start = at_;
       while (at_ < s_.size() && !EndsWord(s_[at_])) Advance();
-      out.push_back({Tok::kWord, pos, ToUtf8(s_.substr(start, at_ - start))});
+      out.push_back({Tok::kWord, pos, Utf16ToUtf8(s_.substr(start, at_ - start))});
     }
   }
 
@@ -149,7 +150,7 @@ class Lexer {
     const std::size_t start = at_;
     while (at_ < s_.size() && ((s_[at_] >= u'a' && s_[at_] <= u'z') || (s_[at_] >= u'A' && s_[at_] <= u'Z')))
       Advance();
-    const std::string word = ToUtf8(s_.substr(start, at_ - start));
+    const std::string word = Utf16ToUtf8(s_.substr(start, at_ - start));
     static const char* const kKeywords[] = {"grammar", "import", "export", "start",
                                             "activatable", "optional", "ignore", "action"};
     for (const char* k : kKeywords)
@@ -175,7 +176,7 @@ class Lexer {
         Error(pos, "unexpected control character " + Hex(c) + " in quoted text");
         return;
       }
-    out.push_back({Tok::kQuoted, pos, ToUtf8(text)});
+    out.push_back({Tok::kQuoted, pos, Utf16ToUtf8(text)});
   }
 
   std::u16string_view s_;
@@ -445,9 +446,7 @@ std::optional<std::u16string> DecodeSource(std::string_view bytes, const std::st
     return std::nullopt;
   }
   std::u16string s((bytes.size() - 2) / 2, u'\0');
-  for (std::size_t i = 0; i < s.size(); ++i)
-    s[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                 (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
+  for (std::size_t i = 0; i < s.size(); ++i) s[i] = static_cast<char16_t>(LoadU16(bytes.data() + 2 + 2 * i));
   int line = 1, column = 1;
   for (std::size_t i = 0; i < s.size(); ++i) {
     const char16_t c = s[i];
@@ -475,22 +474,6 @@ SourceGrammar ParseSource(std::u16string_view text, const std::string& file, Dia
   Lexer lexer(text, file, diag);
   Parser parser(lexer.Run(), file, diag);
   return parser.Run();
-}
-
-std::string ToUtf8(std::u16string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    char32_t cp = s[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
-    }
-    AppendUtf8(out, cp);
-  }
-  return out;
 }
 
 std::string LowerWord(std::string_view utf8) {

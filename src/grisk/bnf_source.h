@@ -59,8 +59,6 @@ std::optional<std::u16string> DecodeSource(std::string_view bytes, const std::st
 // Parses the text; errors go to `diag`. The tree holds what could be read.
 SourceGrammar ParseSource(std::u16string_view text, const std::string& file, Diagnostics& diag);
 
-// UTF-16 to UTF-8 (the text is already known to be well formed).
-std::string ToUtf8(std::u16string_view s);
 // Lower case for the Latin letters (ASCII and Latin-1), which is all the
 // words of the grammars need for comparison; UTF-8 in and out.
 std::string LowerWord(std::string_view utf8);

@@ -1,18 +1,17 @@
 #include "grisk/compiler.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <map>
 #include <set>
 
 #include "common/files.h"
+#include "common/local_time.h"
+#include "common/text.h"
 #include "grisk/bgm_format.h"
 #include "grisk/bnf_source.h"
 #include "grisk/confusability.h"
@@ -40,22 +39,6 @@ bool IsSource(const fs::directory_entry& e) {
   return ext == ".bnf";
 }
 
-std::string Now() {
-  const std::time_t t = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&t, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-  return buf;
-}
-
-bool SameNameNoCase(const std::string& a, const char* b) {
-  if (a.size() != std::strlen(b)) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
 // The first place each word (lower case) is written, for messages about it.
 void WordPlaces(const Expression& e, const std::string& file, std::map<std::string, std::pair<std::string, Position>>& out) {
   for (const auto& seq : e)
@@ -73,25 +56,9 @@ class Staging {
     for (const auto& [tmp, target] : files_) ::unlink(tmp.c_str());
   }
   bool Add(const fs::path& target, const std::string& bytes, std::string& error) {
-    std::string tmpl = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-      error = "cannot create a file in " + target.parent_path().string() + ": " + std::strerror(errno);
-      return false;
-    }
-    files_.emplace_back(tmpl, target);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    const bool ok = done == bytes.size() && ::fsync(fd) == 0;
-    ::fchmod(fd, 0644);
-    if (::close(fd) != 0 || !ok) {
-      error = "cannot write " + target.string() + ": " + std::strerror(errno ? errno : EIO);
-      return false;
-    }
+    const std::optional<fs::path> tmp = WriteTemporaryBeside(target, bytes, &error);
+    if (!tmp) return false;
+    files_.emplace_back(*tmp, target);
     return true;
   }
   bool Commit(std::string& error) {
@@ -106,7 +73,7 @@ class Staging {
   }
 
  private:
-  std::vector<std::pair<std::string, fs::path>> files_;
+  std::vector<std::pair<fs::path, fs::path>> files_;
 };
 
 class Log {
@@ -148,7 +115,7 @@ CompileResult CompileFolder(const CompileOptions& opt) {
   Diagnostics diag;
   Log log, report;  // report: what the user can improve, after the errors
   std::vector<std::string> details;  // per-file lines, written before the diagnostics
-  log.Line("Talvane grammar compiler, " + Now());
+  log.Line("Talvane grammar compiler, " + LocalTimeStamp());
   log.Line("Grammar folder: " + opt.grammar_folder.string());
 
   auto finish = [&](int status, const std::string& summary) {
@@ -299,7 +266,7 @@ CompileResult CompileFolder(const CompileOptions& opt) {
   std::vector<std::string> rule_list;
   bool have_checklist = false;
   for (std::size_t i = 0; i < set.grammars.size(); ++i) {
-    if (!SameNameNoCase(set.grammars[i].file, kChecklistGrammar)) continue;
+    if (!EqualsNoCase(set.grammars[i].file, kChecklistGrammar)) continue;
     have_checklist = true;
     std::set<std::string> seen;
     for (const auto& a : set.grammars[i].activatable) {

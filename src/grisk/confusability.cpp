@@ -1,29 +1,27 @@
 #include "grisk/confusability.h"
 
 #include <algorithm>
-#include <map>
 #include <set>
 #include <unordered_map>
+
+#include "grisk/automaton.h"
 
 namespace talvane::grisk {
 
 namespace {
 
-constexpr std::uint32_t kEpsilon = 0xFFFFFFFFu;
-
+// The start rules' phrases as one automaton: word and list-name symbols,
+// every start rule between an entry node and an exit node of its own.
 struct Nfa {
-  struct Edge {
-    std::uint32_t to, symbol;  // kEpsilon: no word
-  };
-  std::vector<std::vector<Edge>> out;
+  std::uint32_t nodes = 0;
+  std::vector<NfaArc> arcs;
   std::vector<int> owner;  // for a start rule's exit node: its index, else -1
   std::vector<std::string> symbols;
   std::unordered_map<std::string, std::uint32_t> symbol_ids;
 
   std::uint32_t Node() {
-    out.emplace_back();
     owner.push_back(-1);
-    return static_cast<std::uint32_t>(out.size() - 1);
+    return nodes++;
   }
   std::uint32_t Symbol(const std::string& s) {
     auto [it, added] = symbol_ids.try_emplace(s, static_cast<std::uint32_t>(symbols.size()));
@@ -46,37 +44,25 @@ void Instantiate(Nfa& nfa, const bgm::Grammar& g, std::uint32_t r, std::uint32_t
     switch (a.kind) {
       case bgm::ArcKind::kEpsilon:
       case bgm::ArcKind::kTag:
-        nfa.out[from].push_back({to, kEpsilon});
+        nfa.arcs.push_back({from, to, kEpsilonWord});
         break;
       case bgm::ArcKind::kWord:
-        nfa.out[from].push_back({to, nfa.Symbol(g.words[a.label].text)});
+        nfa.arcs.push_back({from, to, nfa.Symbol(g.words[a.label].text)});
         break;
       case bgm::ArcKind::kRule: {
         const auto local = g.LocalRule(a.label);
         if (local && !exported[*local] && depth < 64) {
           const std::uint32_t in = nfa.Node(), outn = nfa.Node();
-          nfa.out[from].push_back({in, kEpsilon});
-          nfa.out[outn].push_back({to, kEpsilon});
+          nfa.arcs.push_back({from, in, kEpsilonWord});
+          nfa.arcs.push_back({outn, to, kEpsilonWord});
           Instantiate(nfa, g, *local, in, outn, exported, depth + 1);
         } else {
-          nfa.out[from].push_back({to, nfa.Symbol("<" + std::string(g.ReferenceName(a.label)) + ">")});
+          nfa.arcs.push_back({from, to, nfa.Symbol("<" + std::string(g.ReferenceName(a.label)) + ">")});
         }
         break;
       }
     }
   }
-}
-
-std::vector<std::uint32_t> Closure(const Nfa& nfa, std::vector<std::uint32_t> set) {
-  std::vector<std::uint32_t> stack = set;
-  std::set<std::uint32_t> seen(set.begin(), set.end());
-  while (!stack.empty()) {
-    const std::uint32_t n = stack.back();
-    stack.pop_back();
-    for (const auto& e : nfa.out[n])
-      if (e.symbol == kEpsilon && seen.insert(e.to).second) stack.push_back(e.to);
-  }
-  return {seen.begin(), seen.end()};
 }
 
 }  // namespace
@@ -105,26 +91,16 @@ ConfusabilityReport FindConfusions(const std::vector<bgm::Grammar>& grammars, st
   }
   if (owners.size() < 2) return report;
 
-  // Subset construction, breadth first, so the first phrase found for a pair
-  // is a shortest one.
-  std::map<std::vector<std::uint32_t>, std::uint32_t> ids;
-  std::vector<std::vector<std::uint32_t>> states;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> parent;  // (state, symbol)
+  // Two start rules are confused where one state of the subset construction
+  // holds both their exits; breadth first, the first phrase found for a
+  // pair is a shortest one.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> found_by;  // (state, symbol)
   std::set<std::pair<int, int>> reported;
-  auto add = [&](std::vector<std::uint32_t> set, std::uint32_t from, std::uint32_t symbol) {
-    auto [it, added] = ids.try_emplace(std::move(set), static_cast<std::uint32_t>(states.size()));
-    if (added) {
-      states.push_back(it->first);
-      parent.push_back({from, symbol});
-    }
-  };
-  add(Closure(nfa, entries), kEpsilon, kEpsilon);
-  for (std::size_t at = 0; at < states.size(); ++at) {
-    if (states.size() > max_states) {
+  auto visit = [&](std::uint32_t at, const std::vector<std::uint32_t>& set) {
+    if (found_by.size() > max_states) {
       report.complete = false;
-      break;
+      return false;
     }
-    const auto set = states[at];
     std::vector<int> here;
     for (auto n : set)
       if (nfa.owner[n] >= 0) here.push_back(nfa.owner[n]);
@@ -137,8 +113,8 @@ ConfusabilityReport FindConfusions(const std::vector<bgm::Grammar>& grammars, st
           continue;
         }
         std::vector<std::string> words;
-        for (std::uint32_t s = static_cast<std::uint32_t>(at); parent[s].second != kEpsilon; s = parent[s].first)
-          words.push_back(nfa.symbols[parent[s].second]);
+        for (std::uint32_t s = at; found_by[s].second != kEpsilonWord; s = found_by[s].first)
+          words.push_back(nfa.symbols[found_by[s].second]);
         std::reverse(words.begin(), words.end());
         std::string phrase;
         for (const auto& w : words) phrase += (phrase.empty() ? "" : " ") + w;
@@ -148,12 +124,9 @@ ConfusabilityReport FindConfusions(const std::vector<bgm::Grammar>& grammars, st
                                      grammars[b.grammar].source_file, grammars[b.grammar].rules[b.rule].name,
                                      phrase});
       }
-    std::map<std::uint32_t, std::vector<std::uint32_t>> moves;
-    for (auto n : set)
-      for (const auto& e : nfa.out[n])
-        if (e.symbol != kEpsilon) moves[e.symbol].push_back(e.to);
-    for (auto& [symbol, targets] : moves) add(Closure(nfa, std::move(targets)), static_cast<std::uint32_t>(at), symbol);
-  }
+    return true;
+  };
+  Determinise(nfa.nodes, nfa.arcs, {}, std::move(entries), &found_by, visit);
   return report;
 }
 

@@ -1,19 +1,16 @@
 // The entry point of libgrisk.so.
-#include <dlfcn.h>
-
 #include <filesystem>
 
 #include "grisk/compiler.h"
 #include "grisk/grisk.h"
+#include "grisk/pronunciation.h"
 
 namespace {
 
 // The helper lives beside the library.
 std::filesystem::path Phonemizer() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&fnBinCompile_Call), &info) && info.dli_fname)
-    return std::filesystem::absolute(info.dli_fname).parent_path() / "grisk-g2p";
-  return "grisk-g2p";
+  const auto beside = talvane::grisk::BesideLibrary(reinterpret_cast<const void*>(&fnBinCompile_Call), "grisk-g2p");
+  return beside.empty() ? std::filesystem::path("grisk-g2p") : beside;
 }
 
 int Call(int command, int value2, int /*value3*/) {

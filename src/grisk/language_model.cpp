@@ -1,8 +1,9 @@
 #include "grisk/language_model.h"
 
 #include <charconv>
-#include <fstream>
-#include <sstream>
+
+#include "common/files.h"
+#include "common/split.h"
 
 namespace talvane::bgm {
 
@@ -14,27 +15,15 @@ std::string_view Strip(std::string_view s) {
   return s;
 }
 
-std::vector<std::string> Split(std::string_view s) {
-  std::vector<std::string> out;
-  std::size_t at = 0;
-  while (at < s.size()) {
-    while (at < s.size() && (s[at] == ' ' || s[at] == '\t')) ++at;
-    std::size_t end = at;
-    while (end < s.size() && s[end] != ' ' && s[end] != '\t') ++end;
-    if (end > at) out.emplace_back(s.substr(at, end - at));
-    at = end;
-  }
-  return out;
-}
-
 }  // namespace
 
 LanguageModel DefaultLanguageModel() {
   LanguageModel m;
   m.acoustic_model = "/usr/share/pocketsphinx/model/en-us/en-us";
   m.dictionary = "/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict";
-  m.phone_set = Split(
-      "AA AE AH AO AW AY B CH D DH EH ER EY F G HH IH IY JH K L M N NG OW OY P R S SH T TH UH UW V W Y Z ZH");
+  m.phone_set = SplitAt(
+      "AA AE AH AO AW AY B CH D DH EH ER EY F G HH IH IY JH K L M N NG OW OY P R S SH T TH UH UW V W Y Z ZH",
+      " ");
   return m;
 }
 
@@ -73,7 +62,7 @@ std::optional<LanguageModel> ParseLanguageModel(std::string_view text, const std
       m.dictionary = path(value);
       have_dict = !value.empty();
     } else if (key == "phone_set") {
-      m.phone_set = Split(value);
+      m.phone_set = SplitAt(value, " \t");
       have_phones = !m.phone_set.empty();
     } else if (key == "sample_rate") {
       auto [p, ec] = std::from_chars(value.data(), value.data() + value.size(), m.sample_rate);
@@ -94,15 +83,13 @@ std::optional<LanguageModel> ParseLanguageModel(std::string_view text, const std
 }
 
 std::optional<LanguageModel> ReadLanguageModel(const std::filesystem::path& file, std::string* error) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
+  const std::optional<std::string> text = ReadWholeFile(file);
+  if (!text) {
     if (error) *error = "cannot open " + file.string();
     return std::nullopt;
   }
-  std::ostringstream s;
-  s << in.rdbuf();
   std::string e;
-  auto m = ParseLanguageModel(s.str(), file.parent_path(), &e);
+  auto m = ParseLanguageModel(*text, file.parent_path(), &e);
   if (!m && error) *error = file.filename().string() + " " + e;
   return m;
 }

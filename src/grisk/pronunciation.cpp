@@ -1,5 +1,6 @@
 #include "grisk/pronunciation.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -12,6 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/files.h"
+#include "common/split.h"
+
 extern char** environ;
 
 namespace talvane::grisk {
@@ -20,19 +24,6 @@ namespace {
 
 bool IsWordChar(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '\'' || c >= 0x80;
-}
-
-std::vector<std::string> SplitSpaces(std::string_view s) {
-  std::vector<std::string> out;
-  std::size_t at = 0;
-  while (at < s.size()) {
-    while (at < s.size() && (s[at] == ' ' || s[at] == '\t')) ++at;
-    std::size_t end = at;
-    while (end < s.size() && s[end] != ' ' && s[end] != '\t') ++end;
-    if (end > at) out.emplace_back(s.substr(at, end - at));
-    at = end;
-  }
-  return out;
 }
 
 std::string Join(const std::vector<std::string>& parts) {
@@ -53,20 +44,8 @@ std::string Core(const std::string& word) {
   return word.substr(b, e - b);
 }
 
-std::vector<std::string> Parts(const std::string& word) {
-  std::vector<std::string> parts;
-  std::string cur;
-  for (char c : word) {
-    if (c == '-' || c == '_' || c == '.' || c == ',') {
-      if (!cur.empty()) parts.push_back(cur);
-      cur.clear();
-    } else {
-      cur += c;
-    }
-  }
-  if (!cur.empty()) parts.push_back(cur);
-  return parts;
-}
+// The pieces a composed word is joined from (x-ray, elle-ess).
+std::vector<std::string> Parts(const std::string& word) { return SplitAt(word, "-_.,"); }
 
 // IPA, longest first so that diphthongs and affricates win over their letters.
 struct IpaPhone {
@@ -94,23 +73,14 @@ constexpr std::array<std::string_view, 6> kMarks{"ˈ", "ˌ", "ː", "ˑ", "\u0361
 
 bool Dictionary::Load(const std::filesystem::path& file, const std::unordered_set<std::string>& wanted,
                       const std::vector<std::string>& phone_set, std::string* error) {
-  std::FILE* f = std::fopen(file.c_str(), "rb");
-  if (!f) {
+  const std::optional<std::string> data = ReadWholeFile(file);
+  if (!data) {
     if (error) *error = "cannot open the pronouncing dictionary " + file.string() + ": " + std::strerror(errno);
     return false;
   }
-  std::string text;
-  char buf[1 << 16];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
-  std::fclose(f);
   const std::unordered_set<std::string> phones(phone_set.begin(), phone_set.end());
 
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string_view line(text.data() + at, end - at);
-    at = end + 1;
+  for (const std::string_view line : SplitLines(*data)) {
     const std::size_t sp = line.find_first_of(" \t");
     if (sp == std::string_view::npos || line.empty() || line[0] == '#') continue;
     std::string_view head = line.substr(0, sp);
@@ -120,7 +90,7 @@ bool Dictionary::Load(const std::filesystem::path& file, const std::unordered_se
     }
     std::string key = LowerWordAscii(head);
     if (!wanted.count(key)) continue;
-    std::vector<std::string> ph = SplitSpaces(line.substr(sp));
+    std::vector<std::string> ph = SplitAt(line.substr(sp), " \t");
     bool ok = !ph.empty();
     for (auto& p : ph) {
       while (!p.empty() && p.back() >= '0' && p.back() <= '9') p.pop_back();  // stress digits
@@ -170,7 +140,7 @@ std::optional<Pronunciation> FromDictionary(const Dictionary& dict, const std::s
 
 std::string IpaToPhones(std::string_view ipa, const std::vector<std::string>& phone_set) {
   std::vector<std::string> out;
-  for (const std::string& token : SplitSpaces(ipa)) {
+  for (const std::string& token : SplitAt(ipa, " \t")) {
     std::string t;
     bool syllabic = false;
     for (std::size_t i = 0; i < token.size();) {
@@ -199,7 +169,7 @@ std::string IpaToPhones(std::string_view ipa, const std::vector<std::string>& ph
         while (i < t.size() && (static_cast<unsigned char>(t[i]) & 0xC0) == 0x80) ++i;
         continue;
       }
-      for (auto& p : SplitSpaces(best->phones)) phones.push_back(p);
+      for (auto& p : SplitAt(best->phones, " \t")) phones.push_back(p);
       i += best->ipa.size();
     }
     if (syllabic && !phones.empty()) phones.insert(phones.begin(), "AH");  // button: B AH T AH N
@@ -217,8 +187,18 @@ std::string IpaToPhones(std::string_view ipa, const std::vector<std::string>& ph
   return joined;
 }
 
+std::filesystem::path BesideLibrary(const void* code, const char* name) {
+  Dl_info info{};
+  if (!dladdr(code, &info) || !info.dli_fname) return {};
+  std::error_code ec;
+  const auto library = std::filesystem::absolute(info.dli_fname, ec);
+  if (ec) return {};
+  return library.parent_path() / name;
+}
+
 std::optional<std::vector<std::string>> RunPhonemizer(const std::filesystem::path& helper,
-                                                      const std::vector<std::string>& words, std::string* error) {
+                                                      const std::vector<std::string>& words, std::string* error,
+                                                      const std::vector<std::string>& voices) {
   auto fail = [&](const std::string& e) -> std::optional<std::vector<std::string>> {
     if (error) *error = e;
     return std::nullopt;
@@ -226,24 +206,19 @@ std::optional<std::vector<std::string>> RunPhonemizer(const std::filesystem::pat
   if (words.empty()) return std::vector<std::string>{};
   // The words go through an unlinked temporary file, so the helper can never
   // block us by not reading its input.
-  char name[] = "/tmp/grisk-g2p-XXXXXX";
-  const int in = ::mkstemp(name);
-  if (in < 0) return fail(std::string("cannot create a temporary file: ") + std::strerror(errno));
-  ::unlink(name);
+  std::FILE* file = std::tmpfile();
+  if (!file) return fail(std::string("cannot create a temporary file: ") + std::strerror(errno));
   std::string input;
   for (const auto& w : words) input += w + "\n";
-  for (std::size_t done = 0; done < input.size();) {
-    const ssize_t n = ::write(in, input.data() + done, input.size() - done);
-    if (n <= 0) {
-      ::close(in);
-      return fail("cannot write the temporary file");
-    }
-    done += static_cast<std::size_t>(n);
+  if (std::fwrite(input.data(), 1, input.size(), file) != input.size() || std::fflush(file) != 0) {
+    std::fclose(file);
+    return fail("cannot write the temporary file");
   }
-  ::lseek(in, 0, SEEK_SET);
+  std::rewind(file);
+  const int in = ::fileno(file);
   int out[2];
   if (::pipe2(out, O_CLOEXEC) != 0) {
-    ::close(in);
+    std::fclose(file);
     return fail("cannot create a pipe");
   }
   posix_spawn_file_actions_t actions;
@@ -251,11 +226,13 @@ std::optional<std::vector<std::string>> RunPhonemizer(const std::filesystem::pat
   posix_spawn_file_actions_adddup2(&actions, in, 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   const std::string path = helper.string();
-  char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
+  std::vector<char*> argv{const_cast<char*>(path.c_str())};
+  for (const auto& v : voices) argv.push_back(const_cast<char*>(v.c_str()));
+  argv.push_back(nullptr);
   pid_t pid = 0;
-  const int rc = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ);
+  const int rc = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  ::close(in);
+  std::fclose(file);
   ::close(out[1]);
   if (rc != 0) {
     ::close(out[0]);
@@ -280,13 +257,7 @@ std::optional<std::vector<std::string>> RunPhonemizer(const std::filesystem::pat
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
     return fail("the phonemizer " + path + " failed (status " + std::to_string(status) + ")");
   std::vector<std::string> lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    lines.push_back(text.substr(at, end - at));
-    at = end + 1;
-  }
+  for (const std::string_view line : SplitLines(text)) lines.emplace_back(line);
   if (lines.size() != words.size()) return fail("the phonemizer answered " + std::to_string(lines.size()) +
                                                 " lines for " + std::to_string(words.size()) + " words");
   return lines;

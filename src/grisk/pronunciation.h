@@ -47,9 +47,17 @@ std::vector<std::string> LookupKeys(const std::string& word);
 // marks) as phones of `phone_set`, "" when nothing maps.
 std::string IpaToPhones(std::string_view ipa, const std::vector<std::string>& phone_set);
 
-// Runs the phonemizer helper (grisk-g2p) once for all `words`; returns the
-// IPA line of each, in order. nullopt with `error` when it cannot be run.
+// The file `name` in the folder of the shared library (or program) whose
+// code `code` points into: where the libraries find the phonemizer helper.
+// Empty when that folder cannot be told.
+std::filesystem::path BesideLibrary(const void* code, const char* name);
+
+// Runs the phonemizer helper (g2p_helper.cpp) once for all `words`; returns
+// the line of each, in order: its IPA as each of `voices` says it (the
+// helper's default, American English, when none are given), separated by
+// TABs. nullopt with `error` when it cannot be run.
 std::optional<std::vector<std::string>> RunPhonemizer(const std::filesystem::path& helper,
-                                                      const std::vector<std::string>& words, std::string* error);
+                                                      const std::vector<std::string>& words, std::string* error,
+                                                      const std::vector<std::string>& voices = {});
 
 }  // namespace talvane::grisk

@@ -2,27 +2,14 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 
 #include "common/files.h"
+#include "common/local_time.h"
+#include "common/wav_file.h"
 #include "kelo/audio_out.h"
 #include "kelo/kelo.h"
-#include "kelo/wav_file.h"
 
 namespace talvane::kelo {
-
-namespace {
-
-std::string Stamp() {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  localtime_r(&now, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-  return buf;
-}
-
-}  // namespace
 
 void KeloLog::Open(const std::filesystem::path& path) {
   std::lock_guard lock(mutex_);
@@ -35,7 +22,7 @@ void KeloLog::Line(const std::string& utf8) {
   std::lock_guard lock(mutex_);
   if (path_.empty()) return;
   if (std::FILE* f = std::fopen(path_.c_str(), "ab")) {
-    const std::string line = Stamp() + " " + utf8 + "\n";
+    const std::string line = LocalTimeStamp() + " " + utf8 + "\n";
     std::fwrite(line.data(), 1, line.size(), f);
     std::fclose(f);
   }

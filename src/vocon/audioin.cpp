@@ -7,14 +7,14 @@
 #include <chrono>
 #include <cstdlib>
 #include <thread>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "common/files.h"
+#include "common/wav_file.h"
+#include "vocon/resample.h"
 #include "vocon/vocon3200.h"
-#include "vocon/wav_reader.h"
 
 namespace {
 
@@ -34,11 +34,10 @@ struct Device {
 };
 
 bool LoadWav(Device& d, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  const std::string image((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto image = talvane::ReadWholeFile(path);
+  if (!image) return false;
   std::string error;
-  auto audio = talvane::vocon::ReadWav(image, &error);
+  auto audio = talvane::ReadWav(*image, &error);
   if (!audio) return false;
   d.file = talvane::vocon::Resample(audio->samples, audio->sample_rate, d.hz);
   d.wav_path = path;

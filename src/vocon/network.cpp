@@ -7,15 +7,9 @@ namespace talvane::vocon {
 
 namespace {
 
-struct VectorHash {
-  std::size_t operator()(const std::vector<std::uint32_t>& v) const {
-    std::uint64_t h = 1469598103934665603ull;
-    for (auto x : v) h = (h ^ x) * 1099511628211ull;
-    return static_cast<std::size_t>(h ^ (h >> 29));
-  }
-};
 
-// Names compare without regard to case and with runs of spaces as one.
+}  // namespace
+
 std::string NameKey(std::string_view name) {
   std::string out;
   bool space = false;
@@ -27,186 +21,6 @@ std::string NameKey(std::string_view name) {
     if (space) out += ' ';
     space = false;
     out += static_cast<char>((c >= 'a' && c <= 'z') ? c - 32 : c);
-  }
-  return out;
-}
-
-}  // namespace
-
-bool WordDfa::Empty() const {
-  for (std::size_t s = 0; s < final.size(); ++s)
-    if (final[s]) return false;
-  return true;
-}
-
-std::optional<std::uint32_t> WordDfa::Next(std::uint32_t state, std::uint32_t word) const {
-  if (state + 1 >= first.size()) return std::nullopt;
-  auto b = arcs.begin() + first[state], e = arcs.begin() + first[state + 1];
-  auto it = std::lower_bound(b, e, word, [](const Arc& a, std::uint32_t w) { return a.word < w; });
-  if (it == e || it->word != word) return std::nullopt;
-  return it->to;
-}
-
-std::optional<std::uint32_t> WordDfa::Walk(std::span<const std::uint32_t> words) const {
-  if (final.empty()) return std::nullopt;
-  std::uint32_t s = 0;
-  for (auto w : words) {
-    auto n = Next(s, w);
-    if (!n) return std::nullopt;
-    s = *n;
-  }
-  return s;
-}
-
-WordDfa Determinise(std::uint32_t state_count, const std::vector<NfaArc>& arcs, const std::vector<std::uint8_t>& final) {
-  // Arcs by source state.
-  std::vector<std::uint32_t> first(state_count + 1, 0);
-  for (const auto& a : arcs) ++first[a.from + 1];
-  for (std::uint32_t i = 0; i < state_count; ++i) first[i + 1] += first[i];
-  std::vector<NfaArc> by_from(arcs.size());
-  {
-    std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
-    for (const auto& a : arcs) by_from[fill[a.from]++] = a;
-  }
-  std::vector<std::uint32_t> stamp(state_count, 0);
-  std::uint32_t epoch = 0;
-  std::vector<std::uint32_t> stack;
-  auto closure = [&](std::vector<std::uint32_t>& set) {
-    ++epoch;
-    stack.clear();
-    for (auto s : set) {
-      if (stamp[s] != epoch) {
-        stamp[s] = epoch;
-        stack.push_back(s);
-      }
-    }
-    set.clear();
-    while (!stack.empty()) {
-      const auto s = stack.back();
-      stack.pop_back();
-      set.push_back(s);
-      for (auto k = first[s]; k < first[s + 1]; ++k) {
-        const auto& a = by_from[k];
-        if (a.word == kEpsilonWord && stamp[a.to] != epoch) {
-          stamp[a.to] = epoch;
-          stack.push_back(a.to);
-        }
-      }
-    }
-    std::sort(set.begin(), set.end());
-  };
-
-  WordDfa out;
-  if (state_count == 0) {
-    out.first = {0, 0};
-    out.final = {0};
-    return out;
-  }
-  std::unordered_map<std::vector<std::uint32_t>, std::uint32_t, VectorHash> ids;
-  std::vector<std::vector<std::uint32_t>> sets;
-  std::vector<std::vector<WordDfa::Arc>> dfa_arcs;
-  std::vector<std::uint32_t> start{0};
-  closure(start);
-  ids.emplace(start, 0);
-  sets.push_back(std::move(start));
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> moves;  // (word, target)
-  for (std::size_t d = 0; d < sets.size(); ++d) {
-    moves.clear();
-    bool is_final = false;
-    for (auto s : sets[d]) {
-      is_final = is_final || final[s];
-      for (auto k = first[s]; k < first[s + 1]; ++k)
-        if (by_from[k].word != kEpsilonWord) moves.emplace_back(by_from[k].word, by_from[k].to);
-    }
-    std::sort(moves.begin(), moves.end());
-    std::vector<WordDfa::Arc> these;
-    for (std::size_t i = 0; i < moves.size();) {
-      std::size_t j = i;
-      std::vector<std::uint32_t> target;
-      while (j < moves.size() && moves[j].first == moves[i].first) target.push_back(moves[j++].second);
-      closure(target);
-      auto [it, added] = ids.try_emplace(target, static_cast<std::uint32_t>(sets.size()));
-      if (added) sets.push_back(std::move(target));
-      these.push_back({moves[i].first, it->second});
-      i = j;
-    }
-    dfa_arcs.push_back(std::move(these));
-    out.final.push_back(is_final ? 1 : 0);
-    // The sets are only needed while their state is expanded.
-    std::vector<std::uint32_t>().swap(sets[d]);
-  }
-  out.first.assign(1, 0);
-  for (auto& v : dfa_arcs) {
-    out.arcs.insert(out.arcs.end(), v.begin(), v.end());
-    out.first.push_back(static_cast<std::uint32_t>(out.arcs.size()));
-  }
-  return out;
-}
-
-WordDfa Minimise(const WordDfa& dfa) {
-  const std::uint32_t n = static_cast<std::uint32_t>(dfa.StateCount());
-  WordDfa out;
-  if (n == 0) {
-    out.first = {0, 0};
-    out.final = {0};
-    return out;
-  }
-  // Post-order from the start: successors before the states that lead to
-  // them (the automaton is acyclic).
-  constexpr std::uint32_t kDead = 0xFFFFFFFFu, kUnseen = 0xFFFFFFFEu;
-  std::vector<std::uint32_t> cls(n, kUnseen);
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> stack{{0, dfa.first[0]}};
-  std::unordered_map<std::vector<std::uint32_t>, std::uint32_t, VectorHash> classes;
-  std::vector<std::vector<std::uint32_t>> signatures;
-  cls[0] = kDead;  // in progress
-  std::vector<std::uint32_t> sig;
-  while (!stack.empty()) {
-    auto& [s, k] = stack.back();
-    if (k < dfa.first[s + 1]) {
-      const auto to = dfa.arcs[k++].to;
-      if (cls[to] == kUnseen) {
-        cls[to] = kDead;
-        stack.emplace_back(to, dfa.first[to]);
-      }
-      continue;
-    }
-    sig.clear();
-    sig.push_back(dfa.final[s]);
-    for (auto a = dfa.first[s]; a < dfa.first[s + 1]; ++a) {
-      const auto c = cls[dfa.arcs[a].to];
-      if (c == kDead) continue;
-      sig.push_back(dfa.arcs[a].word);
-      sig.push_back(c);
-    }
-    const std::uint32_t state = s;
-    stack.pop_back();
-    if (sig.size() == 1 && !dfa.final[state]) continue;  // leads nowhere: stays dead
-    auto [it, added] = classes.try_emplace(sig, static_cast<std::uint32_t>(signatures.size()));
-    if (added) signatures.push_back(sig);
-    cls[state] = it->second;
-  }
-  if (cls[0] == kDead) {
-    out.first = {0, 0};
-    out.final = {0};
-    return out;
-  }
-  // Number the classes breadth-first from the start's.
-  std::vector<std::uint32_t> number(signatures.size(), kUnseen), order{cls[0]};
-  number[cls[0]] = 0;
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    const auto& sg = signatures[order[i]];
-    for (std::size_t j = 1; j + 1 < sg.size(); j += 2)
-      if (number[sg[j + 1]] == kUnseen) {
-        number[sg[j + 1]] = static_cast<std::uint32_t>(order.size());
-        order.push_back(sg[j + 1]);
-      }
-  }
-  out.first.assign(1, 0);
-  for (auto c : order) {
-    const auto& sg = signatures[c];
-    out.final.push_back(static_cast<std::uint8_t>(sg[0]));
-    for (std::size_t j = 1; j + 1 < sg.size(); j += 2) out.arcs.push_back({sg[j], number[sg[j + 1]]});
-    out.first.push_back(static_cast<std::uint32_t>(out.arcs.size()));
   }
   return out;
 }
@@ -335,52 +149,38 @@ const WordDfa& Network::RuleDfa(std::uint32_t grammar, std::uint32_t rule) {
       case bgm::ArcKind::kRule: {
         const Target t = Resolve(grammar, a.label);
         const WordDfa& child = RuleDfa(t.grammar, t.rule);  // acyclic: checked when linked
-        const std::uint32_t base = states;
+        grisk::Splice(child, states, a.from, a.to, arcs);
         states += static_cast<std::uint32_t>(child.StateCount());
-        arcs.push_back({a.from, base, kEpsilonWord});
-        for (std::uint32_t s = 0; s < child.StateCount(); ++s) {
-          for (auto k = child.first[s]; k < child.first[s + 1]; ++k)
-            arcs.push_back({base + s, base + child.arcs[k].to, child.arcs[k].word});
-          if (child.final[s]) arcs.push_back({base + s, a.to, kEpsilonWord});
-        }
         break;
       }
     }
   }
   std::vector<std::uint8_t> final(states, 0);
   if (states > 1) final[1] = 1;
-  auto dfa = std::make_unique<WordDfa>(Minimise(Determinise(states, arcs, final)));
+  auto dfa = std::make_unique<WordDfa>(grisk::Minimise(grisk::Determinise(states, arcs, final)));
   return *dfa_.emplace(key, std::move(dfa)).first->second;
 }
 
 WordDfa Network::Build(const std::vector<bool>& active) {
+  // State 0 enters every active start rule's automaton; one final state,
+  // after them all, leaves them.
+  std::vector<const WordDfa*> parts;
   std::uint32_t states = 1;
-  std::vector<NfaArc> arcs;
   for (std::size_t i = 0; i < starts_.size(); ++i) {
     if (i >= active.size() || !active[i]) continue;
-    const WordDfa& d = RuleDfa(starts_[i].grammar, starts_[i].rule);
-    const std::uint32_t base = states;
-    states += static_cast<std::uint32_t>(d.StateCount());
-    arcs.push_back({0, base, kEpsilonWord});
-    for (std::uint32_t s = 0; s < d.StateCount(); ++s) {
-      for (auto k = d.first[s]; k < d.first[s + 1]; ++k) arcs.push_back({base + s, base + d.arcs[k].to, d.arcs[k].word});
-    }
+    parts.push_back(&RuleDfa(starts_[i].grammar, starts_[i].rule));
+    states += static_cast<std::uint32_t>(parts.back()->StateCount());
   }
-  // One final state: every final state of a part moves to it.
   const std::uint32_t end = states++;
-  {
-    std::uint32_t base = 1;
-    for (std::size_t i = 0; i < starts_.size(); ++i) {
-      if (i >= active.size() || !active[i]) continue;
-      const WordDfa& d = RuleDfa(starts_[i].grammar, starts_[i].rule);
-      for (std::uint32_t s = 0; s < d.StateCount(); ++s)
-        if (d.final[s]) arcs.push_back({base + s, end, kEpsilonWord});
-      base += static_cast<std::uint32_t>(d.StateCount());
-    }
+  std::vector<NfaArc> arcs;
+  std::uint32_t base = 1;
+  for (const WordDfa* d : parts) {
+    grisk::Splice(*d, base, 0, end, arcs);
+    base += static_cast<std::uint32_t>(d->StateCount());
   }
   std::vector<std::uint8_t> final(states, 0);
   final[end] = 1;
-  return Minimise(Determinise(states, arcs, final));
+  return grisk::Minimise(grisk::Determinise(states, arcs, final));
 }
 
 // ---- sampling ----
@@ -420,14 +220,9 @@ bool Network::Match(Target r, std::size_t from, std::size_t to, std::span<const 
                     std::vector<ParsedEntry>& out, std::vector<std::vector<ParsedEntry>>* all, std::size_t limit) {
   const auto& g = *grammars_[r.grammar];
   const auto& rule = g.rules[r.rule];
-  // Arcs by source node.
-  std::vector<std::uint32_t> first(rule.node_count + 1, 0), order(rule.arcs.size());
-  for (const auto& a : rule.arcs) ++first[a.from + 1];
-  for (std::uint32_t i = 0; i < rule.node_count; ++i) first[i + 1] += first[i];
-  {
-    std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
-    for (std::uint32_t i = 0; i < rule.arcs.size(); ++i) order[fill[rule.arcs[i].from]++] = i;
-  }
+  const grisk::ArcsBySource by(rule.node_count, rule.arcs);
+  const auto& first = by.first;
+  const auto& order = by.order;
   const std::size_t span_len = to - from + 1;
   // (node, position) pairs from which no completion exists.
   std::vector<std::uint8_t> dead(static_cast<std::size_t>(rule.node_count) * span_len, 0);
@@ -497,18 +292,21 @@ bool Network::Match(Target r, std::size_t from, std::size_t to, std::span<const 
   return walk(0, from);
 }
 
+std::vector<std::vector<ParsedEntry>> Network::Readings(std::uint32_t start, std::span<const std::uint32_t> words,
+                                                        const std::vector<bool>& active, std::size_t limit) {
+  std::vector<std::vector<ParsedEntry>> readings;
+  if (start >= active.size() || !active[start]) return readings;
+  const Target t{starts_[start].grammar, starts_[start].rule};
+  if (!RuleDfa(t.grammar, t.rule).Accepts(words)) return readings;
+  std::vector<ParsedEntry> scratch;
+  Match(t, 0, words.size(), words, false, scratch, &readings, limit);
+  return readings;
+}
+
 std::optional<ParseResult> Network::Parse(std::span<const std::uint32_t> words, const std::vector<bool>& active) {
   for (std::uint32_t i = 0; i < starts_.size(); ++i) {
-    if (i >= active.size() || !active[i]) continue;
-    const Target t{starts_[i].grammar, starts_[i].rule};
-    if (!RuleDfa(t.grammar, t.rule).Accepts(words)) continue;
-    ParseResult result;
-    result.start_rule = i;
-    std::vector<std::vector<ParsedEntry>> subs;
-    Match(t, 0, words.size(), words, false, result.entries, &subs, 1);
-    if (subs.empty()) continue;
-    result.entries = std::move(subs.front());
-    return result;
+    auto readings = Readings(i, words, active, 1);
+    if (!readings.empty()) return ParseResult{i, std::move(readings.front())};
   }
   return std::nullopt;
 }
@@ -517,12 +315,7 @@ std::vector<std::string> Network::AllTexts(std::span<const std::uint32_t> words,
                                            std::size_t limit) {
   std::vector<std::string> texts;
   for (std::uint32_t i = 0; i < starts_.size(); ++i) {
-    if (i >= active.size() || !active[i]) continue;
-    const Target t{starts_[i].grammar, starts_[i].rule};
-    if (!RuleDfa(t.grammar, t.rule).Accepts(words)) continue;
-    std::vector<std::vector<ParsedEntry>> subs;
-    std::vector<ParsedEntry> scratch;
-    Match(t, 0, words.size(), words, false, scratch, &subs, limit);
+    const auto subs = Readings(i, words, active, limit);
     for (const auto& entries : subs) {
       std::string text;
       bool first = true;

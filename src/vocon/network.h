@@ -22,31 +22,18 @@
 #include <unordered_map>
 #include <vector>
 
+#include "grisk/automaton.h"
 #include "grisk/bgm_format.h"
 
 namespace talvane::vocon {
 
-// An acyclic deterministic word automaton; state 0 is the start.
-struct WordDfa {
-  struct Arc {
-    std::uint32_t word;
-    std::uint32_t to;
-  };
-  std::vector<std::uint32_t> first;  // arcs of state s: arcs[first[s]] .. arcs[first[s + 1]], sorted by word
-  std::vector<Arc> arcs;
-  std::vector<std::uint8_t> final;
+using grisk::kEpsilonWord;
+using grisk::NfaArc;
+using grisk::WordDfa;
 
-  std::size_t StateCount() const { return final.size(); }
-  bool Empty() const;  // accepts nothing
-  // The state reached from `state` by `word`, or nullopt.
-  std::optional<std::uint32_t> Next(std::uint32_t state, std::uint32_t word) const;
-  // The state after the whole sequence from the start, or nullopt.
-  std::optional<std::uint32_t> Walk(std::span<const std::uint32_t> words) const;
-  bool Accepts(std::span<const std::uint32_t> words) const {
-    auto s = Walk(words);
-    return s && final[*s];
-  }
-};
+// A rule name as names are compared: upper case (ASCII letters), runs of
+// spaces and tabs as one space, none at either end.
+std::string NameKey(std::string_view name);
 
 // Every word of the linked grammars, with all its pronunciations.
 struct NetworkWord {
@@ -120,6 +107,10 @@ class Network {
   Target Resolve(std::uint32_t g, std::uint32_t label) const;
   bool CheckAcyclic(std::string* error);
   bool SampleRule(Target r, std::mt19937& rng, std::vector<std::uint32_t>& out, int depth);
+  // The readings of the whole word sequence through start rule `start`
+  // when it is active, at most `limit`.
+  std::vector<std::vector<ParsedEntry>> Readings(std::uint32_t start, std::span<const std::uint32_t> words,
+                                                 const std::vector<bool>& active, std::size_t limit);
   bool Match(Target r, std::size_t from, std::size_t to, std::span<const std::uint32_t> words, bool ignored,
              std::vector<ParsedEntry>& out, std::vector<std::vector<ParsedEntry>>* all, std::size_t limit);
 
@@ -131,15 +122,5 @@ class Network {
   std::vector<StartRule> starts_;
   std::map<std::pair<std::uint32_t, std::uint32_t>, std::unique_ptr<WordDfa>> dfa_;
 };
-
-// Determinises and minimises an automaton given as arcs over states
-// 0..state_count-1 with start 0, where word kEpsilonWord moves without
-// speech. The graph must be acyclic. Exposed for the tests.
-inline constexpr std::uint32_t kEpsilonWord = 0xFFFFFFFFu;
-struct NfaArc {
-  std::uint32_t from, to, word;
-};
-WordDfa Determinise(std::uint32_t state_count, const std::vector<NfaArc>& arcs, const std::vector<std::uint8_t>& final);
-WordDfa Minimise(const WordDfa& dfa);
 
 }  // namespace talvane::vocon

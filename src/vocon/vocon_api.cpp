@@ -1,5 +1,4 @@
 // The lhs_* calls over the objects of objects.h.
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -76,12 +75,9 @@ std::uint32_t ConfidenceFromScores(double per_frame) {
 
 std::filesystem::path G2PHelper() {
   if (const char* e = std::getenv("ONDRIX_G2P"); e && *e) return e;
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&G2PHelper), &info) && info.dli_fname) {
-    std::error_code ec;
-    auto p = std::filesystem::absolute(info.dli_fname, ec).parent_path() / "ondrix-g2p";
-    if (!ec && std::filesystem::exists(p, ec)) return p;
-  }
+  auto p = grisk::BesideLibrary(reinterpret_cast<const void*>(&G2PHelper), "ondrix-g2p");
+  std::error_code ec;
+  if (!p.empty() && std::filesystem::exists(p, ec)) return p;
   return {};
 }
 
@@ -212,6 +208,57 @@ LH_ERROR Create(LH_OBJECT hSpeech, LH_OBJECT* out, std::shared_ptr<T>* made = nu
   return LH_OK;
 }
 
+// The audio chain runs source -> front end -> jump-back buffer ->
+// recogniser; each link joins a producer to one consumer, and a consumer
+// takes one producer.
+template <class Producer, class Consumer>
+LH_ERROR LinkConsumer(LH_OBJECT hProducer, LH_OBJECT hConsumer, bool Consumer::*linked) {
+  auto producer = Lookup<Producer>(hProducer);
+  auto consumer = Lookup<Consumer>(hConsumer);
+  if (!producer || !consumer) return LH_E_HANDLE;
+  if (producer->consumer || (*consumer).*linked) return LH_E_INUSE;
+  producer->consumer = consumer;
+  (*consumer).*linked = true;
+  return LH_OK;
+}
+
+template <class Producer, class Consumer>
+LH_ERROR ReleaseConsumer(LH_OBJECT hProducer, bool Consumer::*linked) {
+  auto producer = Lookup<Producer>(hProducer);
+  if (!producer) return LH_E_HANDLE;
+  if (!producer->consumer) return LH_E_STATE;
+  (*producer->consumer).*linked = false;
+  producer->consumer.reset();
+  return LH_OK;
+}
+
+// A settable parameter of an object: its id, the values it takes, and how
+// it is applied (nothing to apply when only one value is accepted).
+template <class T>
+struct ParamRule {
+  std::uint32_t id;
+  std::int32_t min, max;
+  void (*apply)(T&, std::int32_t);
+};
+
+template <class T, std::size_t N>
+LH_ERROR SetParams(T& obj, const LH_PARAM_PAIR* list, size_t n, const ParamRule<T> (&rules)[N]) {
+  if (!list && n) return LH_E_ARG;
+  auto rule = [&](std::uint32_t id) -> const ParamRule<T>* {
+    for (const auto& r : rules)
+      if (r.id == id) return &r;
+    return nullptr;
+  };
+  // Checked whole before any is applied.
+  for (size_t i = 0; i < n; ++i) {
+    const auto* r = rule(list[i].id);
+    if (!r || list[i].value < r->min || list[i].value > r->max) return LH_E_PARAM;
+  }
+  for (size_t i = 0; i < n; ++i)
+    if (const auto* r = rule(list[i].id); r->apply) r->apply(obj, list[i].value);
+  return LH_OK;
+}
+
 template <class T>
 LH_ERROR Close(LH_OBJECT* h) {
   if (!h) return LH_E_ARG;
@@ -227,18 +274,7 @@ std::string RuleKey(std::u16string_view name) {
   auto e = s.find_last_not_of(" \t\r\n");
   s = b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
   if (s.size() >= 2 && s.front() == '<' && s.back() == '>') s = s.substr(1, s.size() - 2);
-  std::string out;
-  bool space = false;
-  for (unsigned char c : s) {
-    if (c == ' ' || c == '\t') {
-      space = !out.empty();
-      continue;
-    }
-    if (space) out += ' ';
-    space = false;
-    out += static_cast<char>((c >= 'a' && c <= 'z') ? c - 32 : c);
-  }
-  return out;
+  return NameKey(s);
 }
 
 LH_ERROR SetRules(LH_OBJECT hGrammar, LH_OBJECT hRec, const LH_WCHAR* const* names, size_t n, bool on) {
@@ -456,60 +492,27 @@ LH_ERROR lhs_asrCreateRec(LH_OBJECT hSpeech, LH_OBJECT* phRec) {
 }
 
 LH_ERROR lhs_asrAudioSourceSetConsumer(LH_OBJECT hSource, LH_OBJECT hFx) {
-  auto src = Lookup<Source>(hSource);
-  auto fx = Lookup<Fx>(hFx);
-  if (!src || !fx) return LH_E_HANDLE;
-  if (src->consumer || fx->consumer_of_source) return LH_E_INUSE;
-  src->consumer = fx;
-  fx->consumer_of_source = true;
-  return LH_OK;
+  return LinkConsumer<Source>(hSource, hFx, &Fx::consumer_of_source);
 }
 
 LH_ERROR lhs_asrFxSetJumpbackConsumer(LH_OBJECT hFx, LH_OBJECT hJumpBack) {
-  auto fx = Lookup<Fx>(hFx);
-  auto jb = Lookup<JumpBack>(hJumpBack);
-  if (!fx || !jb) return LH_E_HANDLE;
-  if (fx->consumer || jb->consumer_of_fx) return LH_E_INUSE;
-  fx->consumer = jb;
-  jb->consumer_of_fx = true;
-  return LH_OK;
+  return LinkConsumer<Fx>(hFx, hJumpBack, &JumpBack::consumer_of_fx);
 }
 
 LH_ERROR lhs_asrJumpBackBufSetConsumer(LH_OBJECT hJumpBack, LH_OBJECT hRec) {
-  auto jb = Lookup<JumpBack>(hJumpBack);
-  auto rec = Lookup<Rec>(hRec);
-  if (!jb || !rec) return LH_E_HANDLE;
-  if (jb->consumer || rec->consumer_of_jumpback) return LH_E_INUSE;
-  jb->consumer = rec;
-  rec->consumer_of_jumpback = true;
-  return LH_OK;
+  return LinkConsumer<JumpBack>(hJumpBack, hRec, &Rec::consumer_of_jumpback);
 }
 
 LH_ERROR lhs_asrJumpBackBufReleaseConsumer(LH_OBJECT hJumpBack) {
-  auto jb = Lookup<JumpBack>(hJumpBack);
-  if (!jb) return LH_E_HANDLE;
-  if (!jb->consumer) return LH_E_STATE;
-  jb->consumer->consumer_of_jumpback = false;
-  jb->consumer.reset();
-  return LH_OK;
+  return ReleaseConsumer<JumpBack>(hJumpBack, &Rec::consumer_of_jumpback);
 }
 
 LH_ERROR lhs_asrFxReleaseJumpbackConsumer(LH_OBJECT hFx) {
-  auto fx = Lookup<Fx>(hFx);
-  if (!fx) return LH_E_HANDLE;
-  if (!fx->consumer) return LH_E_STATE;
-  fx->consumer->consumer_of_fx = false;
-  fx->consumer.reset();
-  return LH_OK;
+  return ReleaseConsumer<Fx>(hFx, &JumpBack::consumer_of_fx);
 }
 
 LH_ERROR lhs_asrAudioSourceReleaseConsumer(LH_OBJECT hSource) {
-  auto src = Lookup<Source>(hSource);
-  if (!src) return LH_E_HANDLE;
-  if (!src->consumer) return LH_E_STATE;
-  src->consumer->consumer_of_source = false;
-  src->consumer.reset();
-  return LH_OK;
+  return ReleaseConsumer<Source>(hSource, &Fx::consumer_of_source);
 }
 
 LH_ERROR lhs_asrRecClose(LH_OBJECT* phRec) { return Close<Rec>(phRec); }
@@ -531,84 +534,27 @@ LH_ERROR lhs_asrRecSetAllOptimalValues(LH_OBJECT hRec) {
 LH_ERROR lhs_asrFxSetParamList(LH_OBJECT hFx, const LH_PARAM_PAIR* pList, size_t n) {
   auto fx = Lookup<Fx>(hFx);
   if (!fx) return LH_E_HANDLE;
-  if (!pList && n) return LH_E_ARG;
-  // Checked whole before any is applied.
-  for (size_t i = 0; i < n; ++i) {
-    const auto v = pList[i].value;
-    switch (pList[i].id) {
-      case ASRFX_PARAM_ENDPOINTING:
-      case ASRFX_PARAM_AUTOGAIN:
-        if (v != 0 && v != 1) return LH_E_PARAM;
-        break;
-      case ASRFX_PARAM_NOISE_SUPPRESSION:
-        if (v != 0) return LH_E_PARAM;
-        break;
-      case ASRFX_PARAM_TRAILING_SILENCE:
-      case ASRFX_PARAM_COMPLETE_SILENCE:
-        if (v < 50 || v > 10000) return LH_E_PARAM;
-        break;
-      case ASRFX_PARAM_TIMEOUT:
-      case ASRFX_PARAM_MAX_SPEECH:
-        if (v < 100 || v > 600000) return LH_E_PARAM;
-        break;
-      default:
-        return LH_E_PARAM;
-    }
-  }
-  for (size_t i = 0; i < n; ++i) {
-    const auto v = pList[i].value;
-    switch (pList[i].id) {
-      case ASRFX_PARAM_ENDPOINTING:
-        fx->endpointing = v != 0;
-        break;
-      case ASRFX_PARAM_AUTOGAIN:
-        fx->front.settings.auto_gain = v != 0;
-        break;
-      case ASRFX_PARAM_TRAILING_SILENCE:
-        fx->trailing_ms = v;
-        break;
-      case ASRFX_PARAM_COMPLETE_SILENCE:
-        fx->complete_ms = v;
-        break;
-      case ASRFX_PARAM_TIMEOUT:
-        fx->timeout_ms = v;
-        break;
-      case ASRFX_PARAM_MAX_SPEECH:
-        fx->max_speech_ms = v;
-        break;
-      default:
-        break;
-    }
-  }
-  return LH_OK;
+  static const ParamRule<Fx> kRules[] = {
+      {ASRFX_PARAM_ENDPOINTING, 0, 1, [](Fx& f, std::int32_t v) { f.endpointing = v != 0; }},
+      {ASRFX_PARAM_AUTOGAIN, 0, 1, [](Fx& f, std::int32_t v) { f.front.settings.auto_gain = v != 0; }},
+      {ASRFX_PARAM_NOISE_SUPPRESSION, 0, 0, nullptr},  // accepted off only
+      {ASRFX_PARAM_TRAILING_SILENCE, 50, 10000, [](Fx& f, std::int32_t v) { f.trailing_ms = v; }},
+      {ASRFX_PARAM_COMPLETE_SILENCE, 50, 10000, [](Fx& f, std::int32_t v) { f.complete_ms = v; }},
+      {ASRFX_PARAM_TIMEOUT, 100, 600000, [](Fx& f, std::int32_t v) { f.timeout_ms = v; }},
+      {ASRFX_PARAM_MAX_SPEECH, 100, 600000, [](Fx& f, std::int32_t v) { f.max_speech_ms = v; }},
+  };
+  return SetParams(*fx, pList, n, kRules);
 }
 
 LH_ERROR lhs_asrRecSetParamList(LH_OBJECT hRec, const LH_PARAM_PAIR* pList, size_t n) {
   auto rec = Lookup<Rec>(hRec);
   if (!rec) return LH_E_HANDLE;
-  if (!pList && n) return LH_E_ARG;
-  for (size_t i = 0; i < n; ++i) {
-    const auto v = pList[i].value;
-    switch (pList[i].id) {
-      case ASRREC_PARAM_MAX_HYPOTHESES:
-        if (v != 1) return LH_E_PARAM;
-        break;
-      case ASRREC_PARAM_COMPLETE_ONLY:
-        if (v != 0 && v != 1) return LH_E_PARAM;
-        break;
-      case ASRREC_PARAM_REJECTION:
-        if (v < 0 || v > 10000) return LH_E_PARAM;
-        break;
-      default:
-        return LH_E_PARAM;
-    }
-  }
-  for (size_t i = 0; i < n; ++i) {
-    if (pList[i].id == ASRREC_PARAM_MAX_HYPOTHESES) rec->max_hypotheses = pList[i].value;
-    if (pList[i].id == ASRREC_PARAM_COMPLETE_ONLY) rec->complete_only = pList[i].value;
-    if (pList[i].id == ASRREC_PARAM_REJECTION) rec->rejection = pList[i].value;
-  }
-  return LH_OK;
+  static const ParamRule<Rec> kRules[] = {
+      {ASRREC_PARAM_MAX_HYPOTHESES, 1, 1, [](Rec& r, std::int32_t v) { r.max_hypotheses = v; }},
+      {ASRREC_PARAM_COMPLETE_ONLY, 0, 1, [](Rec& r, std::int32_t v) { r.complete_only = v; }},
+      {ASRREC_PARAM_REJECTION, 0, 10000, [](Rec& r, std::int32_t v) { r.rejection = v; }},
+  };
+  return SetParams(*rec, pList, n, kRules);
 }
 
 // ---- grammars ----
@@ -652,16 +598,15 @@ LH_ERROR lhs_asrCreateGrmFromBinary(LH_OBJECT hSpeech, const void* pImage, uint3
   auto speech = Lookup<Speech>(hSpeech);
   if (!speech) return LH_E_HANDLE;
   if (!pImage || reserved1 || reserved2) return LH_E_ARG;
-  // No length is passed: it is the header's (20 bytes, the body size at 12).
-  // The magic is compared byte by byte first, so a short image that is no
-  // compiled grammar is refused at its first differing byte.
-  const auto* b = static_cast<const unsigned char*>(pImage);
-  static const unsigned char kMagic[8] = {'T', 'V', 'B', 'G', 'M', '\r', '\n', 0x1A};
-  for (int i = 0; i < 8; ++i)
-    if (b[i] != kMagic[i]) return LH_E_FORMAT;
-  const std::uint32_t body = b[12] | (b[13] << 8) | (b[14] << 16) | (static_cast<std::uint32_t>(b[15]) << 24);
+  // No length is passed: it is the header's. The magic is compared byte by
+  // byte first, so a short image that is no compiled grammar is refused at
+  // its first differing byte, before the rest of the header is read.
+  const auto* b = static_cast<const char*>(pImage);
+  for (std::size_t i = 0; i < bgm::kMagic.size(); ++i)
+    if (b[i] != bgm::kMagic[i]) return LH_E_FORMAT;
+  const std::uint32_t body = bgm::ReadHeader(std::string_view(b, bgm::kHeaderSize))->body_size;
   if (body > (1u << 30)) return LH_E_FORMAT;
-  auto read = bgm::Read(std::string_view(reinterpret_cast<const char*>(b), 20 + static_cast<std::size_t>(body)));
+  auto read = bgm::Read(std::string_view(b, bgm::kHeaderSize + static_cast<std::size_t>(body)));
   if (!read.grammar) return LH_E_FORMAT;
   auto grm = std::make_shared<vocon::Grammar>();
   grm->active.assign(read.grammar->rules.size(), 1);
@@ -670,7 +615,7 @@ LH_ERROR lhs_asrCreateGrmFromBinary(LH_OBJECT hSpeech, const void* pImage, uint3
     std::vector<std::string> words;
     for (const auto& w : read.grammar->words) words.push_back(w.text);
     std::string error;
-    if (auto lines = grisk::RunPhonemizer(lex->g2p->helper, words, &error)) {
+    if (auto lines = grisk::RunPhonemizer(lex->g2p->helper, words, &error, {"en-us", "en"})) {
       for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& line = (*lines)[i];
         for (std::size_t at = 0; at <= line.size();) {

@@ -70,7 +70,13 @@ TEST(grisk_BgmFormat, RandomRoundTrips) {
     ASSERT_TRUE(r.grammar) << r.error;
     EXPECT_EQ(*r.grammar, g);
     EXPECT_EQ(Write(*r.grammar), image);
+    // The header the recogniser reads before it knows the image's length.
+    const auto h = ReadHeader(image);
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->body_size, image.size() - kHeaderSize);
+    EXPECT_EQ(h->crc, Crc32(image.substr(kHeaderSize)));
   }
+  EXPECT_FALSE(ReadHeader(Write(RandomGrammar(rng)).substr(0, kHeaderSize - 1)));
 }
 
 TEST(grisk_BgmFormat, DamagedImagesAreRefused) {

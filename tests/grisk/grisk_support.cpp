@@ -3,34 +3,18 @@
 #include <functional>
 #include <stdexcept>
 
+#include "common/text.h"
+#include "common/unicode_file.h"
+
 namespace talvane::grisk::test {
 
 std::string Utf16File(std::string_view s) {
-  std::u16string u;
-  for (std::size_t i = 0; i < s.size();) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    char32_t cp;
-    int n;
-    if (c < 0x80) cp = c, n = 1;
-    else if (c < 0xE0) cp = c & 0x1F, n = 2;
-    else if (c < 0xF0) cp = c & 0x0F, n = 3;
-    else cp = c & 0x07, n = 4;
-    for (int k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0x3F);
-    i += static_cast<std::size_t>(n);
-    if (cp == U'\n' && (u.empty() || u.back() != u'\r')) u += u'\r';
-    if (cp >= 0x10000) {
-      u += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-      u += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      u += static_cast<char16_t>(cp);
-    }
+  std::string crlf;
+  for (char c : s) {
+    if (c == '\n' && (crlf.empty() || crlf.back() != '\r')) crlf += '\r';
+    crlf += c;
   }
-  std::string out = "\xFF\xFE";
-  for (char16_t c : u) {
-    out += static_cast<char>(c & 0xFF);
-    out += static_cast<char>(c >> 8);
-  }
-  return out;
+  return UnicodeFileBytes(Utf8ToUtf16(crlf));
 }
 
 std::string GenericListsSource() {

@@ -1,5 +1,5 @@
-// The WAV reader and rate conversion of the audio-in device, and the front
-// end's speech detection, gain requests and abnormal conditions.
+// The rate conversion of the audio-in device, and the front end's speech
+// detection, gain requests and abnormal conditions.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,83 +7,11 @@
 #include <numbers>
 
 #include "vocon/front_end.h"
+#include "vocon/resample.h"
 #include "vocon/vocon3200.h"
-#include "vocon/wav_reader.h"
 
 namespace talvane::vocon {
 namespace {
-
-std::string Wav(std::uint16_t format, std::uint16_t channels, std::uint32_t rate, std::uint16_t bits,
-                const std::string& data, bool extensible = false, std::uint32_t data_size = 0xFFFFFFFEu) {
-  std::string b = "RIFF";
-  auto u32 = [&](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b += static_cast<char>(v >> (8 * i));
-  };
-  auto u16 = [&](std::uint16_t v) {
-    b += static_cast<char>(v);
-    b += static_cast<char>(v >> 8);
-  };
-  u32(0);
-  b += "WAVE";
-  b += "LIST";  // a chunk to skip, odd-sized and padded
-  u32(3);
-  b += std::string("abc\0", 4);
-  b += "fmt ";
-  u32(extensible ? 40 : 16);
-  u16(extensible ? 0xFFFE : format);
-  u16(channels);
-  u32(rate);
-  u32(rate * channels * bits / 8);
-  u16(static_cast<std::uint16_t>(channels * bits / 8));
-  u16(bits);
-  if (extensible) {
-    u16(22);
-    u16(bits);
-    u32(0);
-    u16(format);
-    b += std::string(14, '\0');
-  }
-  b += "data";
-  u32(data_size == 0xFFFFFFFEu ? static_cast<std::uint32_t>(data.size()) : data_size);
-  return b + data;
-}
-
-TEST(vocon_Wav, ReadsTheSampleFormats) {
-  std::string e;
-  auto a = ReadWav(Wav(1, 1, 16000, 16, std::string("\x00\x40\x00\xC0", 4)), &e);
-  ASSERT_TRUE(a) << e;
-  EXPECT_EQ(a->sample_rate, 16000u);
-  EXPECT_EQ(a->samples, (std::vector<std::int16_t>{16384, -16384}));
-  // Stereo mixed down; 8-bit unsigned; 24-bit; float; extensible.
-  a = ReadWav(Wav(1, 2, 8000, 16, std::string("\x00\x40\x00\x00", 4)), &e);
-  ASSERT_TRUE(a) << e;
-  EXPECT_EQ(a->samples, (std::vector<std::int16_t>{8192}));
-  a = ReadWav(Wav(1, 1, 8000, 8, std::string("\xC0\x80", 2)), &e);
-  ASSERT_TRUE(a) << e;
-  EXPECT_EQ(a->samples, (std::vector<std::int16_t>{16384, 0}));
-  a = ReadWav(Wav(1, 1, 8000, 24, std::string("\x00\x00\xC0", 3)), &e);
-  ASSERT_TRUE(a) << e;
-  EXPECT_EQ(a->samples, (std::vector<std::int16_t>{-16384}));
-  const float half = 0.5f;
-  a = ReadWav(Wav(3, 1, 8000, 32, std::string(reinterpret_cast<const char*>(&half), 4), true), &e);
-  ASSERT_TRUE(a) << e;
-  EXPECT_EQ(a->samples, (std::vector<std::int16_t>{16384}));
-  // A data size left unfinished by a streaming writer: up to the end.
-  a = ReadWav(Wav(1, 1, 16000, 16, std::string(6, '\0'), false, 0xFFFFFFFFu), &e);
-  ASSERT_TRUE(a) << e;
-  EXPECT_EQ(a->samples.size(), 3u);
-}
-
-TEST(vocon_Wav, RefusesWhatItCannotRead) {
-  std::string e;
-  EXPECT_FALSE(ReadWav("", &e));
-  EXPECT_FALSE(ReadWav("RIFF\0\0\0\0WAVE", &e));                         // no chunks
-  EXPECT_FALSE(ReadWav(Wav(2, 1, 16000, 16, "xx"), &e));                  // ADPCM
-  EXPECT_FALSE(ReadWav(Wav(1, 0, 16000, 16, "xx"), &e));                  // no channels
-  EXPECT_FALSE(ReadWav(Wav(1, 1, 16000, 12, "xx"), &e));                  // odd sample size
-  EXPECT_FALSE(ReadWav(Wav(1, 1, 0, 16, "xx"), &e));                      // no rate
-  EXPECT_FALSE(ReadWav(Wav(1, 1, 16000, 16, "xx").substr(0, 30), &e));   // cut in its format chunk
-}
 
 TEST(vocon_Wav, ResamplingKeepsPitchAndLevel) {
   // A 1 kHz tone at 22050 Hz to 16 kHz: same frequency, same level, no

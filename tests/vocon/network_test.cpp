@@ -1,4 +1,4 @@
-// Linking compiled grammars into one network, the word automata the decoder
+// Linking compiled grammars into one network, the word automaton the decoder
 // searches, and the parse that gives a word sequence back its tags.
 #include <gtest/gtest.h>
 
@@ -101,59 +101,6 @@ TEST(vocon_Network, LinkRefusals) {
   b->exports = {0};
   EXPECT_FALSE(Network::Link({a, b}, &error));
   EXPECT_NE(error.find("reaches itself"), std::string::npos) << error;
-}
-
-// Every word sequence of an acyclic automaton (with epsilons), by brute force.
-std::set<std::vector<std::uint32_t>> Language(std::uint32_t n, const std::vector<NfaArc>& arcs,
-                                              const std::vector<std::uint8_t>& final) {
-  std::set<std::vector<std::uint32_t>> out;
-  std::vector<std::uint32_t> path;
-  std::function<void(std::uint32_t)> walk = [&](std::uint32_t s) {
-    if (final[s]) out.insert(path);
-    for (const auto& a : arcs) {
-      if (a.from != s) continue;
-      if (a.word != kEpsilonWord) path.push_back(a.word);
-      walk(a.to);
-      if (a.word != kEpsilonWord) path.pop_back();
-    }
-  };
-  if (n) walk(0);
-  return out;
-}
-
-std::set<std::vector<std::uint32_t>> Language(const WordDfa& d) {
-  std::vector<NfaArc> arcs;
-  for (std::uint32_t s = 0; s < d.StateCount(); ++s)
-    for (auto k = d.first[s]; k < d.first[s + 1]; ++k) arcs.push_back({s, d.arcs[k].to, d.arcs[k].word});
-  return Language(static_cast<std::uint32_t>(d.StateCount()), arcs, d.final);
-}
-
-TEST(vocon_Network, DeterminisedAndMinimisedAutomataKeepTheirLanguage) {
-  std::mt19937 rng(7);
-  for (int round = 0; round < 300; ++round) {
-    const std::uint32_t n = 2 + rng() % 9;
-    std::vector<NfaArc> arcs;
-    for (std::uint32_t from = 0; from < n; ++from)
-      for (int k = static_cast<int>(rng() % 4); k > 0; --k) {
-        if (from + 1 >= n) break;
-        const std::uint32_t to = from + 1 + rng() % (n - from - 1);  // forward only: acyclic
-        arcs.push_back({from, to, rng() % 4 == 0 ? kEpsilonWord : static_cast<std::uint32_t>(rng() % 3)});
-      }
-    std::vector<std::uint8_t> final(n, 0);
-    for (auto& f : final) f = rng() % 3 == 0;
-    const auto want = Language(n, arcs, final);
-    const WordDfa d = Determinise(n, arcs, final);
-    const WordDfa m = Minimise(d);
-    EXPECT_EQ(Language(d), want) << round;
-    EXPECT_EQ(Language(m), want) << round;
-    EXPECT_LE(m.StateCount(), d.StateCount());
-    for (std::uint32_t s = 0; s < m.StateCount(); ++s)  // deterministic: sorted, no word twice
-      for (auto k = m.first[s] + 1; k < m.first[s + 1]; ++k) EXPECT_LT(m.arcs[k - 1].word, m.arcs[k].word);
-  }
-  // Two copies of one suffix become one.
-  const std::vector<NfaArc> arcs{{0, 1, 0, }, {0, 2, 1}, {1, 3, 2}, {2, 4, 2}};
-  const WordDfa m = Minimise(Determinise(5, arcs, {0, 0, 0, 1, 1}));
-  EXPECT_EQ(m.StateCount(), 3u);
 }
 
 TEST(vocon_Network, SamplesAreSentencesOfTheirRule) {

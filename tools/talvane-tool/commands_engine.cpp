@@ -30,7 +30,7 @@
 #include "grammar_inputs.h"
 #include "tool.h"
 #include "vocon/network.h"
-#include "vocon/wav_reader.h"
+#include "common/wav_file.h"
 
 namespace talvane::tool {
 
@@ -234,7 +234,7 @@ struct Sample {
   double speech_end = 0;  // seconds from the start of the file to the end of the speech
 };
 
-double SpeechEnd(const vocon::MonoAudio& a) {
+double SpeechEnd(const MonoAudio& a) {
   std::size_t last = 0;
   for (std::size_t i = 0; i < a.samples.size(); ++i)
     if (std::abs(static_cast<int>(a.samples[i])) > 300) last = i;
@@ -363,7 +363,7 @@ int BenchRecognition(Invocation& inv) {
     if (!keep.empty() && !reuse && !AtomicWriteFile(said, label))
       throw std::runtime_error("cannot write " + said.string());
     std::string e;
-    auto audio = vocon::ReadWav(ReadWholeFile(s.wav).value_or(""), &e);
+    auto audio = ReadWav(ReadWholeFile(s.wav).value_or(""), &e);
     if (!audio) throw std::runtime_error("the speech of \"" + s.text + "\" cannot be read: " + e);
     s.seconds = static_cast<double>(audio->samples.size()) / audio->sample_rate;
     s.speech_end = SpeechEnd(*audio);
