@@ -10,6 +10,7 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "engine/engine_support.h"
+#include "kelo/wav_file.h"
 
 namespace talvane::test {
 namespace {
@@ -25,6 +26,7 @@ class engine_Engine : public ::testing::Test {
     Send(SR_TERMINATE);
     UseWav(nullptr);
     ::unsetenv("AUDIOIN_REALTIME");
+    ::unsetenv("ONDRIX_FAULT");
   }
   fs::path silence_ = Silence(1.0);
 };
@@ -236,6 +238,21 @@ TEST_F(engine_Engine, TerminateFromAnotherThreadDuringRecognition) {
   EXPECT_EQ(Send(SR_INIT), SR_OK);
 }
 
+TEST_F(engine_Engine, ATerminateThatFailsHalfWayStopsNoLaterRecognition) {
+  InDirectory here(CompiledProgram());
+  ASSERT_EQ(Send(SR_INIT), SR_OK);
+  ::setenv("ONDRIX_FAULT", "terminate", 1);  // TERMINATE throws inside the library
+  EXPECT_EQ(Send(SR_TERMINATE), SR_FAILED);  // torn down all the same
+  ::unsetenv("ONDRIX_FAULT");
+  EXPECT_EQ(Recognize().rc, SR_WRONG_STATE);
+  // A TERMINATE still counted as pending would break this recognition at once.
+  fs::current_path(CompiledProgram());
+  ASSERT_EQ(Send(SR_INIT), SR_OK);
+  const fs::path wav = Speech("gear down", 3, 65);
+  UseWav(&wav);
+  EXPECT_EQ(Trim(Recognize().text), "|701");
+}
+
 long ResidentKb() {
   std::ifstream in("/proc/self/statm");
   long pages = 0, resident = 0;
@@ -289,21 +306,10 @@ TEST_F(engine_Engine, HeldOutSpeechThroughTheTool) {
 
 // Seconds of audio in a 16-bit PCM WAV file.
 double WavSeconds(const fs::path& wav) {
-  const std::string b = ReadFile(wav);
-  auto u32 = [&](std::size_t at) {
-    return at + 4 <= b.size() ? static_cast<std::uint32_t>(static_cast<unsigned char>(b[at]) |
-                                                            static_cast<unsigned char>(b[at + 1]) << 8 |
-                                                            static_cast<unsigned char>(b[at + 2]) << 16 |
-                                                            static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24)
-                              : 0u;
-  };
-  std::uint32_t bytes_per_second = 0;
-  for (std::size_t at = 12; at + 8 <= b.size(); at += 8 + u32(at + 4) + (u32(at + 4) & 1)) {
-    if (b.compare(at, 4, "fmt ") == 0) bytes_per_second = u32(at + 16);
-    if (b.compare(at, 4, "data") == 0 && bytes_per_second)
-      return static_cast<double>(std::min<std::size_t>(u32(at + 4), b.size() - at - 8)) / bytes_per_second;
-  }
-  return -1;
+  const auto audio = kelo::ReadWav(ReadFile(wav));
+  return audio && audio->sample_rate && audio->channels
+             ? static_cast<double>(audio->samples.size()) / audio->channels / audio->sample_rate
+             : -1;
 }
 
 TEST_F(engine_Engine, ResultsComeSoonAfterTheSpeechEnds) {
