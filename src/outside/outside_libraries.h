@@ -4,12 +4,21 @@
 // until this object goes. No call is made before SpeechLibrariesReady is set;
 // a library that is missing or lacks its entry point is reported in the
 // message dialog (once per library), and its calls then answer kNotCalled.
+//
+// Every call runs on this object's speech thread, in the program folder, and
+// the caller waits for it. A host that must not wait posts the call to
+// Speech() (a call made from there runs at once).
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
+#include <mutex>
 #include <string>
 #include <string_view>
 
 #include "common/context.h"
+#include "engine/ondrix.h"
+#include "outside/speech_thread.h"
 
 namespace talvane {
 
@@ -34,9 +43,16 @@ class OutsideLibraries {
   // `text` is Windows-1252, as the program holds it.
   int fnKELOspeak_Call(int command, int voice, int value3, int value4, std::string_view text);
   int fnBinCompile_Call(int command, int value2, int value3);
-  // The engine's entry point fnOndrixDLL_Call, for its caller to cast to the
-  // engine's signature; nullptr when the call may not be made.
-  void* OndrixEntry();
+  // `start_folder`, when given, is the current directory the call starts in
+  // instead of the program folder (INIT finds its grammars from there); a
+  // folder that cannot be entered answers kNotCalled.
+  std::int32_t fnOndrixDLL_Call(SREC_COMMAND_OBJECT* command, const std::filesystem::path& start_folder = {});
+  // The engine's TERMINATE on the calling thread, without queueing: it stops
+  // a recognition running on the speech thread, and returns once that has
+  // ended and the recogniser is released.
+  std::int32_t OndrixTerminateNow();
+
+  SpeechThread& Speech() { return speech_; }
 
  private:
   struct Library {
@@ -49,9 +65,11 @@ class OutsideLibraries {
   void* Entry(Library& lib);
 
   Context& ctx_;
+  std::mutex loading_;  // Entry runs on the caller's thread, and TERMINATE may come from another
   Library kelo_{kKeloLibrary, "fnKELOspeak_Call"};
   Library grisk_{kGriskLibrary, "fnBinCompile_Call"};
   Library ondrix_{kOndrixLibrary, "fnOndrixDLL_Call"};
+  SpeechThread speech_{ctx_.program_folder};
 };
 
 }  // namespace talvane
