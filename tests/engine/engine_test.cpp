@@ -5,12 +5,14 @@
 
 #include <chrono>
 #include <fstream>
+#include <future>
 #include <thread>
 
 #include "common/files.h"
 #include "common/text.h"
 #include "engine/engine_support.h"
 #include "kelo/wav_file.h"
+#include "outside/outside_libraries.h"
 
 namespace talvane::test {
 namespace {
@@ -251,6 +253,34 @@ TEST_F(engine_Engine, ATerminateThatFailsHalfWayStopsNoLaterRecognition) {
   const fs::path wav = Speech("gear down", 3, 65);
   UseWav(&wav);
   EXPECT_EQ(Trim(Recognize().text), "|701");
+}
+
+// A host's recognition runs on the speech thread; the host stops it from its
+// own thread without waiting for it, as the test screen's return button does.
+TEST_F(engine_Engine, TerminateNowStopsARecognitionOnTheSpeechThread) {
+  TempFolder f;
+  CopyProgram(f.path());
+  RecordingUserInterface ui;
+  Context ctx{f.path(), ui};
+  OutsideLibraries libs(ctx);
+  libs.SpeechLibrariesReady = true;
+  const fs::path wav = Silence(8.0);
+  UseWav(&wav);
+  ::setenv("AUDIOIN_REALTIME", "1", 1);  // the recognition would wait 5 s for speech
+  SREC_COMMAND_OBJECT init{SR_INIT, 0, nullptr};
+  ASSERT_EQ(libs.fnOndrixDLL_Call(&init), SR_OK);
+  std::vector<char16_t> buffer(SR_AGGREGATE_SIZE, u'\0');
+  const auto t0 = std::chrono::steady_clock::now();
+  std::future<std::int32_t> recognised = libs.Speech().Post([&] {
+    SREC_COMMAND_OBJECT recognize{SR_RECOGNIZE, 0, buffer.data()};
+    return libs.fnOndrixDLL_Call(&recognize);
+  });
+  EXPECT_EQ(recognised.wait_for(std::chrono::milliseconds(400)), std::future_status::timeout);
+  EXPECT_EQ(libs.OndrixTerminateNow(), SR_OK);
+  EXPECT_EQ(recognised.get(), SR_OK);
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+  EXPECT_EQ(std::u16string(buffer.data()), u"");
+  EXPECT_TRUE(ui.messages.empty());
 }
 
 long ResidentKb() {
