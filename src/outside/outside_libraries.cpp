@@ -7,15 +7,6 @@
 
 namespace talvane {
 
-OutsideLibraries::~OutsideLibraries() {
-  // The engine may still run threads of its own; the speech and compiler
-  // libraries end theirs when unloaded, on the thread that made their calls.
-  speech_.Call([this] {
-    for (Library* lib : {&kelo_, &grisk_})
-      if (lib->handle) dlclose(lib->handle);
-  });
-}
-
 void* OutsideLibraries::Entry(Library& lib) {
   if (!SpeechLibrariesReady) return nullptr;
   std::lock_guard lock(loading_);

@@ -1,7 +1,9 @@
 // The outside libraries the program calls: text-to-speech (libkelo.so), the
 // grammar compiler (libgrisk.so) and the recognition engine (libondrix.so).
 // Each is loaded from the program folder at its first call and stays loaded
-// until this object goes. No call is made before SpeechLibrariesReady is set;
+// for the life of the process: the engine may run threads of its own, and
+// espeak-ng, below libkelo.so, keeps a few blocks after its shutdown that
+// would be lost with it. No call is made before SpeechLibrariesReady is set;
 // a library that is missing or lacks its entry point is reported in the
 // message dialog (once per library), and its calls then answer kNotCalled.
 //
@@ -33,7 +35,6 @@ class OutsideLibraries {
   static constexpr int kNotCalled = -1;
 
   explicit OutsideLibraries(Context& ctx) : ctx_(ctx) {}
-  ~OutsideLibraries();
   OutsideLibraries(const OutsideLibraries&) = delete;
   OutsideLibraries& operator=(const OutsideLibraries&) = delete;
 

@@ -11,6 +11,13 @@
 #include <sstream>
 #include <string>
 
+#if defined(__has_include)
+#if __has_include(<sanitizer/lsan_interface.h>) && defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#define TALVANE_HAS_LSAN 1
+#endif
+#endif
+
 #include "engine/ondrix.h"
 #include "outside/outside_libraries.h"
 #include "outside/speech_thread.h"
@@ -59,6 +66,16 @@ std::string UnloadAndReload(const fs::path& library, const char* entry, Use use)
   return "";
 }
 
+// What is allocated meanwhile on this thread is no leak to LeakSanitizer.
+struct LeaksIgnored {
+#ifdef TALVANE_HAS_LSAN
+  LeaksIgnored() { __lsan_disable(); }
+  ~LeaksIgnored() { __lsan_enable(); }
+#else
+  LeaksIgnored() {}  // nothing to tell
+#endif
+};
+
 fs::path InProgramFolder(const char* file) { return fs::path(TALVANE_PROGRAM_DIR) / file; }
 
 TEST(libraries_Boundary, EachLibraryExportsItsEntryPointAlone) {
@@ -88,6 +105,9 @@ TEST(libraries_Boundary, EachLibraryUnloadsAndWorksWhenLoadedAgain) {
     EXPECT_EQ(UnloadAndReload(InProgramFolder(kKeloLibrary), "fnKELOspeak_Call",
                               [&](void* fn) {
                                 auto* call = reinterpret_cast<int (*)(int, int, int, int, const char*)>(fn);
+                                // espeak-ng keeps a few blocks after its shutdown, which
+                                // are lost when it is unloaded with libkelo.so.
+                                const LeaksIgnored espeak_blocks;
                                 return answers(call(0, 0, 0, 0, "0"), 0);  // initialise, voices found
                               }),
               "");
