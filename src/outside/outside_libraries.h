@@ -9,7 +9,8 @@
 //
 // Every call runs on this object's speech thread, in the program folder, and
 // the caller waits for it. A host that must not wait posts the call to
-// Speech() (a call made from there runs at once).
+// Speech() (a call made from there runs at once, and a library that cannot
+// be loaded is then reported from the speech thread).
 #pragma once
 
 #include <cstdint>
