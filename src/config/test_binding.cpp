@@ -1,7 +1,5 @@
 #include "config/test_binding.h"
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <vector>
 
@@ -13,31 +11,6 @@ namespace talvane {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::int32_t kEngineInit = 0, kEngineRecognize = 1, kEngineTerminate = 5;
-constexpr std::int32_t kEngineWrongState = -98;
-
-// The engine finds its folders from the current directory; the program's
-// own directory is given back afterwards.
-class InFolder {
- public:
-  explicit InFolder(const fs::path& folder) {
-    std::error_code ec;
-    old_ = fs::current_path(ec);
-    if (ec) old_.clear();
-    fs::current_path(folder, ec);
-    changed_ = !ec;
-  }
-  ~InFolder() {
-    std::error_code ec;
-    if (!old_.empty()) fs::current_path(old_, ec);
-  }
-  bool changed() const { return changed_; }
-
- private:
-  fs::path old_;
-  bool changed_ = false;
-};
 
 }  // namespace
 
@@ -64,9 +37,9 @@ int TestScreenEngine::PrepareTestGrammar(const GrammarInputs& in, int command, i
   return compile && compile(1, 1, 1) == 0 ? 0 : 1;
 }
 
-std::int32_t TestScreenEngine::Send(std::int32_t code, char16_t* buffer) {
+std::int32_t TestScreenEngine::Send(std::int32_t code, char16_t* buffer, const fs::path& start_folder) {
   SREC_COMMAND_OBJECT record{code, 0, buffer};
-  const std::int32_t rc = call_(&record);
+  const std::int32_t rc = call_(&record, start_folder);
   confidence_ = record.CmdConfidence;
   return rc;
 }
@@ -76,18 +49,17 @@ std::int16_t TestScreenEngine::Call(std::int16_t code, std::string& engine_text)
   switch (code) {
     case kTestOpen: {
       // INIT loads the compiled grammars of the folder it is started in.
-      InFolder here(ctx_.File("\\Grammars\\Test"));
-      if (!here.changed()) return kTestEngineError;
-      std::int32_t rc = Send(kEngineInit, nullptr);
-      if (rc == kEngineWrongState) {  // an earlier test was not ended: end it now
-        Send(kEngineTerminate, nullptr);
-        rc = Send(kEngineInit, nullptr);
+      const fs::path test = ctx_.File("\\Grammars\\Test");
+      std::int32_t rc = Send(SR_INIT, nullptr, test);
+      if (rc == SR_WRONG_STATE) {  // an earlier test was not ended: end it now
+        Send(SR_TERMINATE, nullptr);
+        rc = Send(SR_INIT, nullptr, test);
       }
       return rc == 0 ? 0 : kTestEngineError;
     }
     case kTestStart: {
       std::vector<char16_t> buffer(SR_AGGREGATE_SIZE, u'\0');
-      if (Send(kEngineRecognize, buffer.data()) != 0) return kTestEngineError;
+      if (Send(SR_RECOGNIZE, buffer.data()) != 0) return kTestEngineError;
       std::u16string text(buffer.data());
       engine_text = Utf16ToCp1252(text);
       const std::string trimmed = Trim(engine_text);
@@ -96,7 +68,7 @@ std::int16_t TestScreenEngine::Call(std::int16_t code, std::string& engine_text)
     }
     case kTestReturn:
       // The next test starts a fresh engine on its own grammar.
-      return static_cast<std::int16_t>(Send(kEngineTerminate, nullptr));
+      return static_cast<std::int16_t>(Send(SR_TERMINATE, nullptr));
     default:
       return 0;
   }

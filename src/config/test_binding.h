@@ -7,6 +7,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <string>
 
 #include "common/context.h"
@@ -16,7 +18,10 @@
 
 namespace talvane {
 
-using OndrixCall = std::int32_t (*)(SREC_COMMAND_OBJECT*);
+// The engine's entry point as the host reaches it (OutsideLibraries::
+// fnOndrixDLL_Call): the command, and the folder the call starts in (empty:
+// the program folder).
+using OndrixCall = std::function<std::int32_t(SREC_COMMAND_OBJECT*, const std::filesystem::path& start_folder)>;
 
 // The screen's codes: 0 opens the test, 1 is the start button, 3 the return
 // button.
@@ -25,7 +30,7 @@ inline constexpr std::int16_t kTestEngineError = -3, kTestNothingValid = -2;
 
 class TestScreenEngine {
  public:
-  TestScreenEngine(Context& ctx, OndrixCall call) : ctx_(ctx), call_(call) {}
+  TestScreenEngine(Context& ctx, OndrixCall call) : ctx_(ctx), call_(std::move(call)) {}
 
   // Writes the test grammar for phrase `phrase` of command `command` into
   // Grammars\Test (nothing else is left there), compiles it with the
@@ -41,7 +46,7 @@ class TestScreenEngine {
   std::uint32_t LastConfidence() const { return confidence_; }
 
  private:
-  std::int32_t Send(std::int32_t code, char16_t* buffer);
+  std::int32_t Send(std::int32_t code, char16_t* buffer, const std::filesystem::path& start_folder = {});
 
   Context& ctx_;
   OndrixCall call_;

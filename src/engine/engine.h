@@ -1,8 +1,10 @@
-// The engine's record, its steps and its trace. One module per routine:
-// AudioLoop (entry point, state machine, working directory, file reader),
-// CreateRecognizer, SetParamOnRecgonizer, AudioSourceCtrl, CloseRecognizer,
-// LoadStaticGrammar, LoadRecognizer, UNLoadContext, DeActivateRules,
-// DoRecognition, HandleAudioEvent, ProcessResult.
+// The engine's record, its steps and its trace, shared by the library's
+// files: state_machine (entry point and state machine), program_folder
+// (working directory, file reader), recognizer_setup (CreateRecognizer,
+// SetParamsRecognizer, AudioSrcCtrl, CloseRecognizer), grammars_and_rules
+// (LoadStaticGrammar, LoadContextOnRecognizer, UnLoadContextOnRecognizer,
+// DeActivateRules), recognition (DoRecognition, HandleAudioEvent,
+// ProcessResult) and trace.
 #pragma once
 
 #include <atomic>
@@ -37,8 +39,7 @@ enum EngineStates {
   kRecognising = 2,
   kStopped = 3,
   kTerminated = 5,
-  kComplete = 6,
-  kAudioFailure = 7
+  kComplete = 6
 };
 
 struct RecogObject {
@@ -61,11 +62,13 @@ struct RecogObject {
 
 inline bool IsNull(LH_OBJECT h) { return h.pObj == 0 && h.pStamp == 0; }
 
-// AudioLoop
+// program_folder
 int SetAccessDirectory(int mode);
 char* ReadFileToBuffer(const char16_t* path, std::size_t* size);
+// state_machine: a TERMINATE is waiting for the running command.
 bool TerminatePending();
-// The rule list of DeActivateRules, kept by the library across INITs.
+// grammars_and_rules: the rule list of DeActivateRules, kept by the library
+// across INITs.
 std::vector<std::u16string>& RulesArray();
 
 // The steps.
@@ -78,13 +81,25 @@ int LoadContextOnRecognizer(RecogObject& r);
 int UnLoadContextOnRecognizer(RecogObject& r);
 int DeActivateRules(RecogObject& r, int mode);
 int DoRecognition(SREC_COMMAND_OBJECT& cmd, RecogObject& r);
-int HandleEvent(const LH_ASR_EVENT& event, SREC_COMMAND_OBJECT& cmd, RecogObject& r);
+int HandleAudioEvent(const LH_ASR_EVENT& event, SREC_COMMAND_OBJECT& cmd, RecogObject& r);
 int ProcessResult(SREC_COMMAND_OBJECT& cmd, RecogObject& r);
 
 // Trace: discarded unless ONDRIX_TRACE names "stderr" or a file.
 FILE* TraceStream();
 void TraceOut(FILE* stream, const wchar_t* format, ...);
 void TraceCallError(const char* call, int line, const char* file, const char* text, bool audio);
+// A recogniser text as the trace shows it: ASCII, '?' for anything else.
+std::string TraceText(const char16_t* text);
+
+// A step between its trace lines "Entering function NAME()... " and
+// "Exiting function NAME(Success)" or "(FAIL)".
+template <class Step>
+int TracedStep(const wchar_t* name, Step step) {
+  TraceOut(TraceStream(), L"Entering function %ls()... \n", name);
+  const int rc = step();
+  TraceOut(TraceStream(), rc == 0 ? L"Exiting function %ls(Success) \n" : L"Exiting function %ls(FAIL) \n", name);
+  return rc;
+}
 
 }  // namespace talvane::ondrix
 

@@ -3,49 +3,16 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <filesystem>
-
 #include "common/text.h"
 
 namespace talvane {
 
-namespace {
-
-// The libraries work on the current directory as the program folder, as
-// they always have; a caller started elsewhere (talvane-tool) gets it set
-// for the length of the call.
-class InProgramFolder {
- public:
-  explicit InProgramFolder(const std::filesystem::path& folder) {
-    std::error_code ec;
-    old_ = std::filesystem::current_path(ec);
-    if (ec) old_.clear();
-    std::filesystem::current_path(folder, ec);
-    changed_ = !ec;
-  }
-  ~InProgramFolder() {
-    std::error_code ec;
-    if (changed_ && !old_.empty()) std::filesystem::current_path(old_, ec);
-  }
-
- private:
-  std::filesystem::path old_;
-  bool changed_ = false;
-};
-
-}  // namespace
-
-OutsideLibraries::~OutsideLibraries() {
-  // The engine may still run threads of its own; the speech and compiler
-  // libraries end theirs when unloaded.
-  for (Library* lib : {&kelo_, &grisk_})
-    if (lib->handle) dlclose(lib->handle);
-}
-
 void* OutsideLibraries::Entry(Library& lib) {
-  if (!SpeechLibrariesReady || lib.failed) return nullptr;
+  if (!SpeechLibrariesReady) return nullptr;
+  std::lock_guard lock(loading_);
+  if (lib.failed) return nullptr;
   if (lib.entry) return lib.entry;
-  const std::filesystem::path path = ctx_.program_folder / lib.file;
+  const std::filesystem::path path = speech_.ProgramFolder() / lib.file;
   std::string why;
   dlerror();
   lib.handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -71,18 +38,29 @@ int OutsideLibraries::fnKELOspeak_Call(int command, int voice, int value3, int v
   auto* call = reinterpret_cast<int (*)(int, int, int, int, const char*)>(Entry(kelo_));
   if (!call) return kNotCalled;
   const std::string z(text);  // zero-terminated
-  if (command != 0) return call(command, voice, value3, value4, z.c_str());
-  InProgramFolder here(ctx_.program_folder);  // where the library keeps its log
-  return call(command, voice, value3, value4, z.c_str());
+  return speech_.Call([&] { return call(command, voice, value3, value4, z.c_str()); });
 }
 
 int OutsideLibraries::fnBinCompile_Call(int command, int value2, int value3) {
   auto* call = reinterpret_cast<int (*)(int, int, int)>(Entry(grisk_));
   if (!call) return kNotCalled;
-  InProgramFolder here(ctx_.program_folder);
-  return call(command, value2, value3);
+  return speech_.Call([&] { return call(command, value2, value3); });
 }
 
-void* OutsideLibraries::OndrixEntry() { return Entry(ondrix_); }
+std::int32_t OutsideLibraries::fnOndrixDLL_Call(SREC_COMMAND_OBJECT* command, const std::filesystem::path& start_folder) {
+  auto* call = reinterpret_cast<std::int32_t (*)(SREC_COMMAND_OBJECT*)>(Entry(ondrix_));
+  if (!call) return kNotCalled;
+  return speech_.Call([&]() -> std::int32_t {
+    if (!start_folder.empty() && ::chdir(start_folder.c_str()) != 0) return kNotCalled;
+    return call(command);
+  });
+}
+
+std::int32_t OutsideLibraries::OndrixTerminateNow() {
+  auto* call = reinterpret_cast<std::int32_t (*)(SREC_COMMAND_OBJECT*)>(Entry(ondrix_));
+  if (!call) return kNotCalled;
+  SREC_COMMAND_OBJECT terminate{SR_TERMINATE, 0, nullptr};
+  return call(&terminate);
+}
 
 }  // namespace talvane

@@ -16,7 +16,9 @@ TEST(compile_OutsideLibraries, NothingIsCalledBeforeTheLibrariesAreReady) {
   OutsideLibraries libs(f.ctx);
   EXPECT_EQ(libs.fnBinCompile_Call(0, 0, 0), OutsideLibraries::kNotCalled);
   EXPECT_EQ(libs.fnKELOspeak_Call(0, 0, 0, 0, "0"), OutsideLibraries::kNotCalled);
-  EXPECT_EQ(libs.OndrixEntry(), nullptr);
+  SREC_COMMAND_OBJECT terminate{SR_TERMINATE, 0, nullptr};
+  EXPECT_EQ(libs.fnOndrixDLL_Call(&terminate), OutsideLibraries::kNotCalled);
+  EXPECT_EQ(libs.OndrixTerminateNow(), OutsideLibraries::kNotCalled);
   EXPECT_TRUE(f.ui.messages.empty());  // not even an attempt to load
 }
 
@@ -37,7 +39,9 @@ TEST(compile_OutsideLibraries, MissingAndBrokenLibrariesAreReportedOnce) {
   for (int v = 1; v <= 4; ++v) EXPECT_EQ(libs.fnKELOspeak_Call(5, v, 0, 0, "0"), OutsideLibraries::kNotCalled);
   ASSERT_EQ(f.ui.messages.size(), 2u);
   EXPECT_NE(f.ui.messages[1].text.find("libkelo.so"), std::string::npos);
-  EXPECT_EQ(libs.OndrixEntry(), nullptr);
+  SREC_COMMAND_OBJECT terminate{SR_TERMINATE, 0, nullptr};
+  EXPECT_EQ(libs.fnOndrixDLL_Call(&terminate), OutsideLibraries::kNotCalled);
+  EXPECT_EQ(libs.OndrixTerminateNow(), OutsideLibraries::kNotCalled);
   EXPECT_EQ(f.ui.messages.size(), 3u);
 
   // A library without the entry point is refused by name too.

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "common/files.h"
+#include "kelo/wav_file.h"
 
 namespace talvane::test {
 
@@ -100,28 +101,8 @@ fs::path HeldOutSpeech(const std::string& text, const std::string& voice, int wp
 fs::path Silence(double seconds) {
   const fs::path wav = SpeechFolder() / ("silence-" + std::to_string(static_cast<int>(seconds * 1000)) + ".wav");
   if (FileExists(wav)) return wav;
-  const std::uint32_t rate = 16000, n = static_cast<std::uint32_t>(seconds * rate);
-  std::string b = "RIFF";
-  auto u32 = [&](std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b += static_cast<char>(v >> (8 * i));
-  };
-  auto u16 = [&](std::uint16_t v) {
-    b += static_cast<char>(v);
-    b += static_cast<char>(v >> 8);
-  };
-  u32(36 + n * 2);
-  b += "WAVEfmt ";
-  u32(16);
-  u16(1);
-  u16(1);
-  u32(rate);
-  u32(rate * 2);
-  u16(2);
-  u16(16);
-  b += "data";
-  u32(n * 2);
-  b.append(n * 2, '\0');
-  WriteFile(wav, b);
+  const std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds * 16000), 0);
+  WriteFile(wav, kelo::WavBytes(samples, 16000));
   return wav;
 }
 

@@ -5,11 +5,14 @@
 
 #include <chrono>
 #include <fstream>
+#include <future>
 #include <thread>
 
 #include "common/files.h"
 #include "common/text.h"
 #include "engine/engine_support.h"
+#include "kelo/wav_file.h"
+#include "outside/outside_libraries.h"
 
 namespace talvane::test {
 namespace {
@@ -25,6 +28,7 @@ class engine_Engine : public ::testing::Test {
     Send(SR_TERMINATE);
     UseWav(nullptr);
     ::unsetenv("AUDIOIN_REALTIME");
+    ::unsetenv("ONDRIX_FAULT");
   }
   fs::path silence_ = Silence(1.0);
 };
@@ -236,6 +240,49 @@ TEST_F(engine_Engine, TerminateFromAnotherThreadDuringRecognition) {
   EXPECT_EQ(Send(SR_INIT), SR_OK);
 }
 
+TEST_F(engine_Engine, ATerminateThatFailsHalfWayStopsNoLaterRecognition) {
+  InDirectory here(CompiledProgram());
+  ASSERT_EQ(Send(SR_INIT), SR_OK);
+  ::setenv("ONDRIX_FAULT", "terminate", 1);  // TERMINATE throws inside the library
+  EXPECT_EQ(Send(SR_TERMINATE), SR_FAILED);  // torn down all the same
+  ::unsetenv("ONDRIX_FAULT");
+  EXPECT_EQ(Recognize().rc, SR_WRONG_STATE);
+  // A TERMINATE still counted as pending would break this recognition at once.
+  fs::current_path(CompiledProgram());
+  ASSERT_EQ(Send(SR_INIT), SR_OK);
+  const fs::path wav = Speech("gear down", 3, 65);
+  UseWav(&wav);
+  EXPECT_EQ(Trim(Recognize().text), "|701");
+}
+
+// A host's recognition runs on the speech thread; the host stops it from its
+// own thread without waiting for it, as the test screen's return button does.
+TEST_F(engine_Engine, TerminateNowStopsARecognitionOnTheSpeechThread) {
+  TempFolder f;
+  CopyProgram(f.path());
+  RecordingUserInterface ui;
+  Context ctx{f.path(), ui};
+  OutsideLibraries libs(ctx);
+  libs.SpeechLibrariesReady = true;
+  const fs::path wav = Silence(8.0);
+  UseWav(&wav);
+  ::setenv("AUDIOIN_REALTIME", "1", 1);  // the recognition would wait 5 s for speech
+  SREC_COMMAND_OBJECT init{SR_INIT, 0, nullptr};
+  ASSERT_EQ(libs.fnOndrixDLL_Call(&init), SR_OK);
+  std::vector<char16_t> buffer(SR_AGGREGATE_SIZE, u'\0');
+  const auto t0 = std::chrono::steady_clock::now();
+  std::future<std::int32_t> recognised = libs.Speech().Post([&] {
+    SREC_COMMAND_OBJECT recognize{SR_RECOGNIZE, 0, buffer.data()};
+    return libs.fnOndrixDLL_Call(&recognize);
+  });
+  EXPECT_EQ(recognised.wait_for(std::chrono::milliseconds(400)), std::future_status::timeout);
+  EXPECT_EQ(libs.OndrixTerminateNow(), SR_OK);
+  EXPECT_EQ(recognised.get(), SR_OK);
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+  EXPECT_EQ(std::u16string(buffer.data()), u"");
+  EXPECT_TRUE(ui.messages.empty());
+}
+
 long ResidentKb() {
   std::ifstream in("/proc/self/statm");
   long pages = 0, resident = 0;
@@ -289,21 +336,10 @@ TEST_F(engine_Engine, HeldOutSpeechThroughTheTool) {
 
 // Seconds of audio in a 16-bit PCM WAV file.
 double WavSeconds(const fs::path& wav) {
-  const std::string b = ReadFile(wav);
-  auto u32 = [&](std::size_t at) {
-    return at + 4 <= b.size() ? static_cast<std::uint32_t>(static_cast<unsigned char>(b[at]) |
-                                                            static_cast<unsigned char>(b[at + 1]) << 8 |
-                                                            static_cast<unsigned char>(b[at + 2]) << 16 |
-                                                            static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24)
-                              : 0u;
-  };
-  std::uint32_t bytes_per_second = 0;
-  for (std::size_t at = 12; at + 8 <= b.size(); at += 8 + u32(at + 4) + (u32(at + 4) & 1)) {
-    if (b.compare(at, 4, "fmt ") == 0) bytes_per_second = u32(at + 16);
-    if (b.compare(at, 4, "data") == 0 && bytes_per_second)
-      return static_cast<double>(std::min<std::size_t>(u32(at + 4), b.size() - at - 8)) / bytes_per_second;
-  }
-  return -1;
+  const auto audio = kelo::ReadWav(ReadFile(wav));
+  return audio && audio->sample_rate && audio->channels
+             ? static_cast<double>(audio->samples.size()) / audio->channels / audio->sample_rate
+             : -1;
 }
 
 TEST_F(engine_Engine, ResultsComeSoonAfterTheSpeechEnds) {

@@ -18,7 +18,6 @@ namespace {
 class engine_TestBinding : public ::testing::Test {
  protected:
   void SetUp() override {
-    Send(SR_TERMINATE);
     CopyProgram(folder.path());
     ::setenv("WINEPREFIX", WinePrefix().c_str(), 1);
     ASSERT_TRUE(LoadSettings(ctx, settings));
@@ -27,8 +26,12 @@ class engine_TestBinding : public ::testing::Test {
     libs.SpeechLibrariesReady = true;
   }
   void TearDown() override {
-    Send(SR_TERMINATE);
+    libs.OndrixTerminateNow();
     UseWav(nullptr);
+  }
+  // The engine of the program folder, called on the libraries' speech thread.
+  OndrixCall Engine() {
+    return [this](SREC_COMMAND_OBJECT* c, const fs::path& from) { return libs.fnOndrixDLL_Call(c, from); };
   }
   int IndexOf(const std::string& rule) {
     for (std::size_t i = 0; i < catalogue.CommandList.size(); ++i)
@@ -51,7 +54,7 @@ class engine_TestBinding : public ::testing::Test {
 };
 
 TEST_F(engine_TestBinding, OnePhraseFromOpeningToReturn) {
-  TestScreenEngine engine(ctx, Ondrix());
+  TestScreenEngine engine(ctx, Engine());
   // A stale grammar of an earlier test must not be loaded with this one.
   WriteFile(folder / "Grammars" / "Test" / "Old.bgm", "stale");
   ASSERT_EQ(Prepare(engine, "AP_HDG_SET", 0), 0);  // [set|select] heading [to|] <HDG>
@@ -64,7 +67,7 @@ TEST_F(engine_TestBinding, OnePhraseFromOpeningToReturn) {
   UseWav(&said);
   std::string text;
   ASSERT_EQ(engine.Call(kTestOpen, text), 0);
-  EXPECT_EQ(fs::current_path(), here);  // the program's directory is given back
+  EXPECT_EQ(fs::current_path(), here);  // the engine moves only the speech thread's directory
   ASSERT_EQ(engine.Call(kTestStart, text), 0);
   // The test grammar has no tags of its own: the words and the list's values.
   EXPECT_EQ(Trim(text), "set heading to 2 4 0");  // the list's words are ignored inside it
@@ -80,7 +83,7 @@ TEST_F(engine_TestBinding, OnePhraseFromOpeningToReturn) {
 }
 
 TEST_F(engine_TestBinding, EngineFailuresAreMinusThree) {
-  TestScreenEngine engine(ctx, Ondrix());
+  TestScreenEngine engine(ctx, Engine());
   ASSERT_EQ(Prepare(engine, "GEAR_DOWN", 0), 0);
   std::string text;
   UseWav(nullptr);  // no sound card, no file

@@ -41,22 +41,6 @@ namespace fs = std::filesystem;
 constexpr int kKeloInitialise = 0, kKeloSpeak = 1, kKeloWait = 6;
 constexpr int kGriskInitialise = 0, kGriskShutdown = 2;
 
-class InFolder {
- public:
-  explicit InFolder(const fs::path& f) {
-    std::error_code ec;
-    old_ = fs::current_path(ec);
-    fs::current_path(f, ec);
-  }
-  ~InFolder() {
-    std::error_code ec;
-    if (!old_.empty()) fs::current_path(old_, ec);
-  }
-
- private:
-  fs::path old_;
-};
-
 // --wav FILE anywhere in the arguments: the audio-in device reads it.
 bool TakeWav(std::vector<std::string>& args) {
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -85,27 +69,26 @@ std::string Text(const char16_t* s) {
 }
 
 struct Engine {
-  OndrixCall call = nullptr;
+  OndrixCall call;
   std::int32_t Send(std::int32_t code, char16_t* buffer = nullptr, std::uint32_t* confidence = nullptr) {
     SREC_COMMAND_OBJECT r{code, 0, buffer};
-    const std::int32_t rc = call(&r);
+    const std::int32_t rc = call(&r, {});
     if (confidence) *confidence = r.CmdConfidence;
     return rc;
   }
 };
 
+// The engine's calls run on the libraries' speech thread, in the program
+// folder; a library that cannot be loaded is reported at the first call.
 OndrixCall LoadEngine(OutsideLibraries& libs) {
   libs.SpeechLibrariesReady = true;
-  auto* entry = reinterpret_cast<OndrixCall>(libs.OndrixEntry());
-  if (!entry) throw std::runtime_error("libondrix.so cannot be loaded from the program folder");
-  return entry;
+  return [&libs](SREC_COMMAND_OBJECT* c, const fs::path& from) { return libs.fnOndrixDLL_Call(c, from); };
 }
 
 // INIT, then `before` (a rule command or nothing), one RECOGNIZE, TERMINATE.
 int RecognizeOnce(Invocation& inv, std::int32_t before) {
   OutsideLibraries libs(inv.ctx);
   Engine e{LoadEngine(libs)};
-  InFolder here(inv.ctx.program_folder);
   std::int32_t rc = e.Send(SR_INIT);
   if (rc == 0 && before >= 0) rc = e.Send(before);
   std::vector<char16_t> buffer(SR_AGGREGATE_SIZE, u'\0');
@@ -276,7 +259,7 @@ int BenchRecognition(Invocation& inv) {
   // settings (edit its language model) on the same speech.
   std::string tmpl = (fs::temp_directory_path() / "talvane-bench-XXXXXX").string();
   if (keep.empty() && !::mkdtemp(tmpl.data())) throw std::runtime_error("cannot create a scratch folder");
-  const fs::path scratch = keep.empty() ? fs::path(tmpl) : keep;
+  const fs::path scratch = fs::absolute(keep.empty() ? fs::path(tmpl) : keep);
   struct Cleanup {
     fs::path p;
     ~Cleanup() {
@@ -371,7 +354,6 @@ int BenchRecognition(Invocation& inv) {
   ::unsetenv("KELO_WAV");
 
   Engine engine{LoadEngine(libs)};
-  InFolder here(scratch);
   ::setenv("AUDIOIN_WAV", samples.front().wav.c_str(), 1);  // the device reads files, no sound card
   const auto t_init = std::chrono::steady_clock::now();
   if (const int rc = engine.Send(SR_INIT); rc != 0) throw std::runtime_error("INIT failed: " + std::to_string(rc));

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "catalogue/command_catalogue.h"
@@ -97,6 +98,10 @@ int Speak(Invocation& inv) {
     text += (text.empty() ? "" : " ") + a;
   }
   if (text.empty()) return UsageError("usage: talvane-tool speak [--voice N] [--volume P] [--rate R] TEXT");
+  // The library works in the program folder: a relative KELO_WAV names a
+  // file in the directory the tool was started from.
+  if (const char* wav = std::getenv("KELO_WAV"); wav && *wav)
+    ::setenv("KELO_WAV", std::filesystem::absolute(wav).c_str(), 1);
   OutsideLibraries libs(inv.ctx);
   libs.SpeechLibrariesReady = true;
   libs.fnKELOspeak_Call(kKeloInitialise, 0, 0, 0, "0");

@@ -1,5 +1,10 @@
-// DoRecognition: one recognition, pumping audio-in frames through the audio
-// source until it has finished.
+// The recognition: DoRecognition pumps audio-in frames through the audio
+// source until it has finished; HandleAudioEvent does what an audio source
+// event asks for, in the order gain, abnormal condition, result; and
+// ProcessResult turns an accepted result into the command text, its
+// unignored entries joined by spaces, and its confidence.
+#include <string>
+
 #include "engine/engine.h"
 
 namespace talvane::ondrix {
@@ -49,7 +54,6 @@ int Loop(SREC_COMMAND_OBJECT& cmd, RecogObject& r) {
     if (status == AUDIOIN_TIMEOUT || status == AUDIOIN_FIFOOVERRUN || status == AUDIOIN_HWOVERRUN) {
       TRACE(L"!!! An AudioIn component error was detected. \n");
       lhs_audioinReturnFrame(r.hAudioIn, frame);
-      r.EngineState = kAudioFailure;
       lhs_asrAudioSourceBreak(r.hAudioSource);
       lhs_audioinStop(r.hAudioIn);
       lhs_audioinClose(&r.hAudioIn);
@@ -77,7 +81,7 @@ int Loop(SREC_COMMAND_OBJECT& cmd, RecogObject& r) {
         }
       }
       if (event.flags != 0) {
-        if (const int rc = HandleEvent(event, cmd, r); rc != 0) return Fail(r, rc);
+        if (const int rc = HandleAudioEvent(event, cmd, r); rc != 0) return Fail(r, rc);
       }
     }
     if (finished) break;
@@ -85,6 +89,64 @@ int Loop(SREC_COMMAND_OBJECT& cmd, RecogObject& r) {
   if (finished == ASRAUDIO_FINISHED_TIMEOUT) TRACE(L"The audio source finished on its no-speech timeout.\n");
   r.EngineState = kStopped;
   return 0;
+}
+
+// ---- events and results ----
+
+const wchar_t* ConditionName(std::uint32_t c) {
+  switch (c) {
+    case ASRFX_BADSNR:
+      return L"ASRFX_BADSNR";
+    case ASRFX_OVERLOAD:
+      return L"ASRFX_OVERLOAD";
+    case ASRFX_TOOQUIET:
+      return L"ASRFX_TOOQUIET";
+    case ASRFX_NOSIGNAL:
+      return L"ASRFX_NOSIGNAL";
+    case ASRFX_POORMIC:
+      return L"ASRFX_POORMIC";
+    default:
+      return L"unknown";
+  }
+}
+
+int HandleEvent(const LH_ASR_EVENT& event, SREC_COMMAND_OBJECT& cmd, RecogObject& r) {
+  if (IsNull(r.hRec)) return 0;
+  if (event.flags & ASRAUDIO_EVENT_GAIN) {
+    std::uint16_t gain = 0;
+    LHS_CHECK(lhs_asrFxGetRequestedGain(r.hFx, &gain));
+    LHS_CHECK(lhs_asrFxSetGain(r.hFx, gain));
+    TRACE(L"Gain set to %u.\n", static_cast<unsigned>(gain));
+  }
+  if (event.flags & ASRAUDIO_EVENT_ABNORMCOND) {
+    std::uint32_t condition = 0;
+    LHS_CHECK(lhs_asrFxGetAbnormCondition(r.hFx, &condition));
+    TRACE(L"Abnormal condition: %ls.\n", ConditionName(condition));
+  }
+  if (event.flags & ASRAUDIO_EVENT_RESULT) {
+    TRACE(L"Result at sample %u.\n", static_cast<unsigned>(event.samplePosition));
+    LHS_CHECK(lhs_asrRecCreateResult(r.hRec, &r.hRes));
+    std::uint32_t type = 0;
+    LH_ERROR rc = lhs_asrResGetType(r.hRes, &type);
+    int step = static_cast<int>(rc);
+    if (rc == LH_OK) {
+      if (type == ASRRES_ACCEPTED)
+        step = ProcessResult(cmd, r);
+      else if (type == ASRRES_REJECTED)
+        cmd.CmdConfidence = 0;  // the text stays as it was
+    }
+    const LH_ERROR closed = lhs_asrResClose(&r.hRes);
+    if (step != 0) return step;
+    LHS_CHECK(closed);
+  }
+  return 0;
+}
+
+// Appends without passing the buffer's end: a longer text is cut, and the
+// buffer always ends with a zero.
+void Append(char16_t* buffer, std::size_t& length, const char16_t* text) {
+  for (; text && *text && length + 1 < SR_AGGREGATE_SIZE; ++text) buffer[length++] = *text;
+  buffer[length] = u'\0';
 }
 
 }  // namespace
@@ -111,6 +173,48 @@ int DoRecognition(SREC_COMMAND_OBJECT& cmd, RecogObject& r) {
   if (rc == 0) rc = Loop(cmd, r);
   TRACE(rc == 0 ? L"Exiting function DoRecognition(Success) \n" : L"Exiting function DoRecognition(FAIL) \n");
   return rc;
+}
+
+int HandleAudioEvent(const LH_ASR_EVENT& event, SREC_COMMAND_OBJECT& cmd, RecogObject& r) {
+  const int rc = HandleEvent(event, cmd, r);
+  // A failing call leaves no result open.
+  if (rc != 0 && !IsNull(r.hRes)) lhs_asrResClose(&r.hRes);
+  return rc;
+}
+
+int ProcessResult(SREC_COMMAND_OBJECT& cmd, RecogObject& r) {
+  cmd.CmdConfidence = 0;
+  if (!cmd.CmdAggregate) return 0;  // nowhere to put it: no command
+  cmd.CmdAggregate[0] = u'\0';
+  std::size_t count = 0;
+  LHS_CHECK(lhs_asrResGetNbrOfUtterances(r.hRes, &count));
+  if (count == 0) return 0;
+  FILE* trace = TraceStream();
+  if (trace) {
+    TRACE(L" __________RESULT_______________________________________\n");
+    TRACE(L"| result | confi- | result string [start rule]\n");
+    TRACE(L"| number | dence  |\n");
+    TRACE(L"|--------|--------|-------------------------------------\n");
+  }
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const LH_ASR_RESULT_INFO* info = nullptr;
+    LHS_CHECK(lhs_asrResGetInfo(r.hRes, i, &info));
+    for (std::size_t j = 0; j < info->nEntries; ++j) {
+      const LH_ASR_WORD_ENTRY& e = info->pEntries[j];
+      if (trace)
+        TRACE(L"| %6d | %6u | '%s' [%s] %ls%ls\n", static_cast<int>(j), info->conf, TraceText(e.szWord).c_str(),
+              TraceText(info->szStartRule).c_str(), e.bTag == 1 ? L" TAG " : L"", e.bIgnore == 1 ? L" !IGNORE " : L"");
+      if (e.bIgnore == 0) Append(cmd.CmdAggregate, length, e.szWord);
+      if (j + 1 < info->nEntries && e.bIgnore == 0) Append(cmd.CmdAggregate, length, u" ");
+    }
+    cmd.CmdConfidence = info->conf;
+  }
+  if (trace) {
+    TRACE(L"|--------|--------|-------------------------------------\n");
+    TRACE(L"\tFINAL COMMAND AGGREGATE [%s] CONFIDENCE [%u]\n", TraceText(cmd.CmdAggregate).c_str(), cmd.CmdConfidence);
+  }
+  return 0;
 }
 
 }  // namespace talvane::ondrix

@@ -24,6 +24,12 @@ std::string ToUtf8(const wchar_t* w) {
 
 }  // namespace
 
+std::string TraceText(const char16_t* text) {
+  std::string out;
+  for (; text && *text; ++text) out += *text < 0x80 ? static_cast<char>(*text) : '?';
+  return out;
+}
+
 FILE* TraceStream() {
   static FILE* stream = [] {
     const char* where = std::getenv("ONDRIX_TRACE");
