@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "common/files.h"
-#include "kelo/wav_file.h"
+#include "common/wav_file.h"
 
 namespace talvane::test {
 
@@ -102,7 +102,7 @@ fs::path Silence(double seconds) {
   const fs::path wav = SpeechFolder() / ("silence-" + std::to_string(static_cast<int>(seconds * 1000)) + ".wav");
   if (FileExists(wav)) return wav;
   const std::vector<std::int16_t> samples(static_cast<std::size_t>(seconds * 16000), 0);
-  WriteFile(wav, kelo::WavBytes(samples, 16000));
+  WriteFile(wav, WavBytes(samples, 16000));
   return wav;
 }
 

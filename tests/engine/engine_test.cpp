@@ -11,7 +11,7 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "engine/engine_support.h"
-#include "kelo/wav_file.h"
+#include "common/wav_file.h"
 #include "outside/outside_libraries.h"
 
 namespace talvane::test {
@@ -336,10 +336,9 @@ TEST_F(engine_Engine, HeldOutSpeechThroughTheTool) {
 
 // Seconds of audio in a 16-bit PCM WAV file.
 double WavSeconds(const fs::path& wav) {
-  const auto audio = kelo::ReadWav(ReadFile(wav));
-  return audio && audio->sample_rate && audio->channels
-             ? static_cast<double>(audio->samples.size()) / audio->channels / audio->sample_rate
-             : -1;
+  const auto audio = ReadWav(ReadFile(wav));
+  // The samples are the channels' mix: one per frame.
+  return audio && audio->sample_rate ? static_cast<double>(audio->samples.size()) / audio->sample_rate : -1;
 }
 
 TEST_F(engine_Engine, ResultsComeSoonAfterTheSpeechEnds) {
