@@ -26,6 +26,33 @@ std::string RtfText(std::string_view ansi) {
   return out;
 }
 
+bool ListScript(Context& ctx, const CommandCatalogue& catalogue, const CategoryList& categories,
+                const ScriptListing& listing) {
+  const std::size_t count = categories.CategoryNames.size();
+  ExpansionList list;
+  for (std::size_t c = 0; c < count; ++c) {
+    const std::string category = Trim(categories.CategoryNames[c]);
+    ctx.ui.UpdateProgress(Paragraphs({"Command Category - " + category, "Please standby..."}),
+                          static_cast<double>(c) * 100.0 / static_cast<double>(count));
+    if (listing.category) listing.category(static_cast<int>(c), category);
+    int number = 0;
+    for (std::size_t i = 0; i < catalogue.CommandList.size(); ++i) {
+      const CommandRecord& cmd = catalogue.CommandList[i];
+      if (!InCategory(cmd, category)) continue;
+      if (listing.command) listing.command(++number, cmd);
+      for (std::size_t p = 0; p < cmd.grammars.size(); ++p) {
+        ExpandCommandPhrase(ctx, catalogue, static_cast<int>(i), static_cast<int>(p), list);
+        if (list.ExpansionUpper == kExpansionInvalid) return false;
+        if (listing.phrase)
+          for (const auto& entry : list.entries) listing.phrase(entry);
+      }
+      if (listing.commandEnd) listing.commandEnd();
+    }
+    if (listing.categoryEnd) listing.categoryEnd();
+  }
+  return true;
+}
+
 bool BuildGrammarScript(Context& ctx, const CommandCatalogue& catalogue, const CategoryList& categories,
                         std::string& document) {
   const int count = static_cast<int>(categories.CategoryNames.size());
@@ -47,35 +74,34 @@ bool BuildGrammarScript(Context& ctx, const CommandCatalogue& catalogue, const C
   line("\\b\\fs28 Number of Command Categories - " + ToDecimal(count) + "\\par");
   line("\\b0\\fs20\\par");
 
-  ExpansionList list;
-  for (int c = 0; c < count; ++c) {
-    const std::string& category = categories.CategoryNames[static_cast<std::size_t>(c)];
-    ctx.ui.UpdateProgress(Paragraphs({"Command Category - " + Trim(category), "Please standby..."}),
-                          c * 100.0 / count);
-    line("\\b\\fs28 " + ToRoman(ToDecimal(c + 1)) + ".  " + RtfText(Trim(category)) + "\\par");
-    line("\\b0\\fs20\\par");
-    line("\\fs20\\par");
-    int k = 0;
-    for (std::size_t i = 0; i < catalogue.CommandList.size(); ++i) {
-      const CommandRecord& cmd = catalogue.CommandList[i];
-      if (!InCategory(cmd, category)) continue;
-      line("\\b\\fs24\\tab " + ToDecimal(++k) + ".  " + RtfText(cmd.commandName.trimmed()) + "\\par");
-      line("\\b0\\fs20\\par");
-      line("\\pard{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-360\\li1440");
-      for (std::size_t p = 0; p < cmd.grammars.size(); ++p) {
-        ExpandCommandPhrase(ctx, catalogue, static_cast<int>(i), static_cast<int>(p), list);
-        if (list.ExpansionUpper == kExpansionInvalid) return false;
-        for (const auto& entry : list.entries) {
-          std::string text = Trim(entry);
-          if (!text.empty()) text[0] = UpperChar(text[0]);
-          // Valid phrases hold nothing to escape; escaping keeps that a fact.
-          line("{\\pntext\\f1\\'B7\\tab}" + RtfText(text) + "\\par");
-        }
-      }
-      line("\\pard\\li1080\\par");
-      line("\\pard");
-    }
-  }
+  const bool listed = ListScript(
+      ctx, catalogue, categories,
+      {.category =
+           [&](int c, const std::string& category) {
+             line("\\b\\fs28 " + ToRoman(ToDecimal(c + 1)) + ".  " + RtfText(category) + "\\par");
+             line("\\b0\\fs20\\par");
+             line("\\fs20\\par");
+           },
+       .command =
+           [&](int number, const CommandRecord& cmd) {
+             line("\\b\\fs24\\tab " + ToDecimal(number) + ".  " + RtfText(cmd.commandName.trimmed()) + "\\par");
+             line("\\b0\\fs20\\par");
+             line("\\pard{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'B7}}\\fi-360\\li1440");
+           },
+       .phrase =
+           [&](const std::string& entry) {
+             std::string text = Trim(entry);
+             if (!text.empty()) text[0] = UpperChar(text[0]);
+             // Valid phrases hold nothing to escape; escaping keeps that a fact.
+             line("{\\pntext\\f1\\'B7\\tab}" + RtfText(text) + "\\par");
+           },
+       .commandEnd =
+           [&] {
+             line("\\pard\\li1080\\par");
+             line("\\pard");
+           },
+       .categoryEnd = {}});
+  if (!listed) return false;
   line("}");
   document = std::move(d);
   return true;

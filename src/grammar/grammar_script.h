@@ -2,6 +2,7 @@
 // category and command by command, every phrase the pilot may speak.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,22 @@ inline constexpr const char* kGrammarScriptFile = "\\TalvaneScript.rtf";
 // get a backslash, and every byte outside printable ASCII is written as
 // \'hh, so a name can never end a group or start a control word.
 std::string RtfText(std::string_view ansi);
+
+// The listing both scripts share (this document and the command script of
+// the kneeboard pages): category by category, with the progress dialog
+// advanced before each, the commands of the category in catalogue order,
+// numbered from 1, and every phrase each of their stored phrases stands for.
+struct ScriptListing {
+  std::function<void(int index, const std::string& category)> category;  // trimmed name
+  std::function<void(int number, const CommandRecord& command)> command;
+  std::function<void(const std::string& phrase)> phrase;  // as expanded
+  std::function<void()> commandEnd;
+  std::function<void()> categoryEnd;
+};
+// False when a phrase cannot be expanded (already reported): the walk stops
+// there, inside the category and command it had reached.
+bool ListScript(Context& ctx, const CommandCatalogue& catalogue, const CategoryList& categories,
+                const ScriptListing& listing);
 
 // Builds the document into `document` and advances the progress dialog
 // before each category. A phrase that cannot be expanded is reported (the

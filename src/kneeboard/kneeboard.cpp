@@ -5,6 +5,7 @@
 #include "catalogue/settings.h"
 #include "common/files.h"
 #include "common/text.h"
+#include "grammar/grammar_script.h"
 #include "grammar/phrase_expansion.h"
 
 namespace talvane {
@@ -235,41 +236,41 @@ bool BuildGrammarScriptLines(Context& ctx, const CommandCatalogue& catalogue, co
   script.lines.clear();
   script.built = true;
   auto& out = script.lines;
-  const std::size_t count = categories.CategoryNames.size();
-  ExpansionList list;
-  for (std::size_t c = 0; c < count; ++c) {
-    const std::string category = Trim(categories.CategoryNames[c]);
-    ctx.ui.UpdateProgress(Paragraphs({"Command Category - " + category, kStandby}),
-                          static_cast<double>(c) * 100.0 / static_cast<double>(count));
-    out.emplace_back("<br>");
-    out.emplace_back(kRule);
-    out.push_back(HeadingLine(ToRoman(ToDecimal(static_cast<long long>(c + 1))) + ".  " + HtmlText(category)));
-    out.emplace_back("<br>");
-    out.emplace_back(kTable);
-    int k = 0;
-    for (std::size_t i = 0; i < catalogue.CommandList.size(); ++i) {
-      const CommandRecord& cmd = catalogue.CommandList[i];
-      if (!InCategory(cmd, category)) continue;
-      const std::string label = ToDecimal(++k) + ".  " + HtmlText(cmd.commandName.trimmed());
-      bool first = true;
-      for (std::size_t p = 0; p < cmd.grammars.size(); ++p) {
-        ExpandCommandPhrase(ctx, catalogue, static_cast<int>(i), static_cast<int>(p), list);
-        if (list.ExpansionUpper == kExpansionInvalid) {
-          // Already reported; close what is open so the page stays whole.
-          out.emplace_back("</table>");
-          out.emplace_back("</font>");
-          return false;
-        }
-        for (const auto& entry : list.entries) {
-          out.push_back(Row(first ? label : std::string(), PhraseCell(entry)));
-          first = false;
-        }
-      }
-    }
+  std::string label;
+  bool first = true;
+  const bool listed = ListScript(
+      ctx, catalogue, categories,
+      {.category =
+           [&](int c, const std::string& category) {
+             out.emplace_back("<br>");
+             out.emplace_back(kRule);
+             out.push_back(HeadingLine(ToRoman(ToDecimal(c + 1)) + ".  " + HtmlText(category)));
+             out.emplace_back("<br>");
+             out.emplace_back(kTable);
+           },
+       .command =
+           [&](int number, const CommandRecord& cmd) {
+             label = ToDecimal(number) + ".  " + HtmlText(cmd.commandName.trimmed());
+             first = true;
+           },
+       .phrase =
+           [&](const std::string& entry) {
+             out.push_back(Row(first ? label : std::string(), PhraseCell(entry)));
+             first = false;
+           },
+       .commandEnd = {},
+       .categoryEnd =
+           [&] {
+             out.emplace_back("</table>");
+             out.emplace_back("</font>");
+           }});
+  // A phrase that cannot be expanded has been reported; close what is open
+  // so the page stays whole.
+  if (!listed) {
     out.emplace_back("</table>");
     out.emplace_back("</font>");
   }
-  return true;
+  return listed;
 }
 
 std::string ComposeKneeboardPage(std::string_view checklistName, const ChecklistSections& sections,
