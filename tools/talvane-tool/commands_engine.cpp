@@ -27,7 +27,7 @@
 #include "grammar/navaid_lists.h"
 #include "grisk/bgm_format.h"
 #include "outside/outside_libraries.h"
-#include "grammar_inputs.h"
+#include "app/program.h"
 #include "tool.h"
 #include "vocon/network.h"
 #include "common/wav_file.h"
@@ -122,9 +122,9 @@ bool Number(const std::string& a, int lo, int hi, int& v) {
 int RecognizeTest(Invocation& inv) {
   TakeWav(inv.args);
   if (inv.args.size() != 2) return UsageError("usage: talvane-tool recognize-test COMMAND PHRASE [--wav FILE]");
-  Loaded l;
-  if (!Load(inv.ctx, l)) return 1;
-  const auto& list = l.catalogue.CommandList;
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kGrammarData)) return 1;
+  const auto& list = p.catalogue.CommandList;
   int command = -1, phrase = -1;
   if (!Number(inv.args[0], 0, static_cast<int>(list.size()) - 1, command)) {
     for (std::size_t i = 0; i < list.size(); ++i)
@@ -133,12 +133,12 @@ int RecognizeTest(Invocation& inv) {
   }
   if (!Number(inv.args[1], 0, list[static_cast<std::size_t>(command)].lastGrammar(), phrase))
     return UsageError("the command has no phrase " + inv.args[1]);
-  OutsideLibraries libs(inv.ctx);
+  OutsideLibraries& libs = p.libraries;
   OndrixCall call = LoadEngine(libs);
   libs.fnBinCompile_Call(kGriskInitialise, 0, 0);
   TestScreenEngine engine(inv.ctx, call);
   const int prepared = engine.PrepareTestGrammar(
-      l.inputs(), command, phrase, [&](int c, int v2, int v3) { return libs.fnBinCompile_Call(c, v2, v3); });
+      p.grammarInputs(), command, phrase, [&](int c, int v2, int v3) { return libs.fnBinCompile_Call(c, v2, v3); });
   libs.fnBinCompile_Call(kGriskShutdown, 0, 0);
   if (prepared != 0) {
     std::fprintf(stderr, "talvane-tool: the test grammar could not be written or compiled\n");
@@ -250,9 +250,9 @@ int BenchRecognition(Invocation& inv) {
           "usage: talvane-tool bench-recognition [--commands N] [--seed S] [--latency N] [--no-navaids] "
           "[--folder DIR]");
   }
-  Loaded l;
-  if (!Load(inv.ctx, l)) return 1;
-  l.settings.compileNavaids = navaids ? 1 : 0;
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kGrammarData)) return 1;
+  p.settings.compileNavaids = navaids ? 1 : 0;
 
   // A scratch program folder with the whole catalogue compiled.
   // With --folder the folder stays, so that a second run can compare decoder
@@ -282,7 +282,7 @@ int BenchRecognition(Invocation& inv) {
   OutsideLibraries libs(ctx);
   libs.SpeechLibrariesReady = true;
   libs.fnBinCompile_Call(kGriskInitialise, 0, 0);
-  if (SaveGrammarFiles(ctx, l.inputs()) != 0 || libs.fnBinCompile_Call(1, 0, 1) != 0)
+  if (SaveGrammarFiles(ctx, p.grammarInputs()) != 0 || libs.fnBinCompile_Call(1, 0, 1) != 0)
     throw std::runtime_error("the grammars could not be written and compiled");
   libs.fnBinCompile_Call(kGriskShutdown, 0, 0);
   // RuleList.dat was written by the compile: the checklist responses are off.

@@ -19,7 +19,7 @@
 #include "grammar/grammar_writer.h"
 #include "grammar/navaid_lists.h"
 #include "outside/outside_libraries.h"
-#include "grammar_inputs.h"
+#include "app/program.h"
 #include "tool.h"
 
 namespace talvane::tool {
@@ -51,11 +51,12 @@ void PrintCompileReport(const fs::path& log) {
   }
 }
 
-CompileOutcome WriteAndCompile(Context& ctx, const Loaded& l, OutsideLibraries& libs) {
+CompileOutcome WriteAndCompile(Program& p) {
+  OutsideLibraries& libs = p.libraries;
   libs.SpeechLibrariesReady = true;
   libs.fnBinCompile_Call(kGriskInitialise, 0, 0);
   const CompileOutcome outcome = SaveAndCompileGrammars(
-      ctx, l.inputs(), [&](int c, int v2, int v3) { return libs.fnBinCompile_Call(c, v2, v3); });
+      p.ctx, p.grammarInputs(), [&](int c, int v2, int v3) { return libs.fnBinCompile_Call(c, v2, v3); });
   libs.fnBinCompile_Call(kGriskShutdown, 0, 0);
   return outcome;
 }
@@ -68,10 +69,9 @@ struct NoWindows : platform::WindowProbe {
 };
 
 int Compile(Invocation& inv) {
-  Loaded l;
-  if (!Load(inv.ctx, l)) return 1;
-  OutsideLibraries libs(inv.ctx);
-  const CompileOutcome outcome = WriteAndCompile(inv.ctx, l, libs);
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kGrammarData)) return 1;
+  const CompileOutcome outcome = WriteAndCompile(p);
   if (outcome == CompileOutcome::kCompiled || outcome == CompileOutcome::kCompileFailed)
     PrintCompileReport(inv.ctx.File("\\Grammars\\grmcmplog.txt"));
   if (outcome != CompileOutcome::kCompiled && !inv.ui.exit_requested)
@@ -139,9 +139,9 @@ int BenchCompile(Invocation& inv) {
   int runs = 3;
   if (!inv.args.empty() && !ParseNumber(inv.args[0], 1, 1000, runs))
     return UsageError("the number of runs is a whole number from 1");
-  Loaded l;
-  if (!Load(inv.ctx, l)) return 1;
-  l.settings.compileNavaids = 1;
+  Program p(inv.ctx.program_folder, inv.ui);
+  if (!p.Load(kGrammarData)) return 1;
+  p.settings.compileNavaids = 1;
 
   ScratchFolder folder;
   const fs::path scratch = folder.ProgramFolder();
@@ -161,7 +161,7 @@ int BenchCompile(Invocation& inv) {
   for (int i = 0; i < runs; ++i) {
     const double cpu0 = CpuSeconds();
     const auto t0 = Clock::now();
-    if (SaveGrammarFiles(ctx, l.inputs()) != 0) throw std::runtime_error("writing the grammar files failed");
+    if (SaveGrammarFiles(ctx, p.grammarInputs()) != 0) throw std::runtime_error("writing the grammar files failed");
     const auto t1 = Clock::now();
     if (libs.fnBinCompile_Call(1, 0, 1) != 0) {
       PrintCompileReport(scratch / "Grammars" / "grmcmplog.txt");
@@ -180,8 +180,8 @@ int BenchCompile(Invocation& inv) {
   std::snprintf(line, sizeof line,
                 "bench-compile: %d runs, %zu categories, %zu commands, %zu navaids, %zu ILS; per run: write %.0f ms, "
                 "compile %.0f ms, total %.0f ms (best %.0f ms), CPU %.0f ms",
-                runs, l.categories.CategoryNames.size(), l.catalogue.CommandList.size(), l.navaids.NavaidList.size(),
-                l.navaids.ILSList.size(), write_total / runs, compile_total / runs, (write_total + compile_total) / runs,
+                runs, p.categories.CategoryNames.size(), p.catalogue.CommandList.size(), p.navaids.NavaidList.size(),
+                p.navaids.ILSList.size(), write_total / runs, compile_total / runs, (write_total + compile_total) / runs,
                 best, cpu_total * 1000 / runs);
   Out(line);
   return Status(inv, true);
