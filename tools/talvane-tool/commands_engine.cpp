@@ -20,7 +20,7 @@
 #include "catalogue/settings.h"
 #include "common/files.h"
 #include "common/text.h"
-#include "config/test_binding.h"
+#include "app/test_screen_engine.h"
 #include "engine/ondrix.h"
 #include "grammar/category_list.h"
 #include "grammar/grammar_writer.h"

@@ -6,7 +6,7 @@
 #include "catalogue/settings.h"
 #include "common/files.h"
 #include "common/text.h"
-#include "config/test_binding.h"
+#include "app/test_screen_engine.h"
 #include "engine/engine_support.h"
 #include "grammar/category_list.h"
 #include "grammar/navaid_lists.h"

@@ -1,4 +1,4 @@
-#include "config/test_binding.h"
+#include "app/test_screen_engine.h"
 
 #include <filesystem>
 #include <vector>
