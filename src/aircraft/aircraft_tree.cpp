@@ -151,7 +151,7 @@ fs::path ResolveSimObjectPath(const fs::path& fsxFolder, std::string_view entry)
   if (e.empty()) return {};
   std::optional<fs::path> found;
   if (IsDrivePath(e) || IsSeparator(e.front()))
-    found = ResolveSimulatorPath(e);
+    found = ResolveSimulatorPath(e, fsxFolder);
   else
     found = FindCaseInsensitive(fsxFolder, e, true);
   if (!found || !FolderExists(*found)) return {};
@@ -161,7 +161,7 @@ fs::path ResolveSimObjectPath(const fs::path& fsxFolder, std::string_view entry)
 bool LoadSimObjectPaths(Context& ctx, const Settings& s, std::vector<std::string>& SimObjectPaths) {
   SimObjectPaths.clear();
   std::optional<IniDocument> doc;
-  if (auto file = ResolveSimulatorPath(s.PathFSXConfig); file && FileExists(*file)) doc = IniDocument::Load(*file);
+  if (auto file = ResolveSimulatorPath(s.PathFSXConfig, ctx.program_folder); file && FileExists(*file)) doc = IniDocument::Load(*file);
   if (!doc) {
     ctx.Tell("FSX.cfg Read Error",
              Paragraphs({"Talvane encountered an error while attempting to read your FSX.cfg file.",

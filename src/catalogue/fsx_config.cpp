@@ -12,8 +12,9 @@ namespace {
 
 constexpr const char* kNotFound = "NOT FOUND";
 
-bool IsExistingFile(const std::string& stored) {
-  auto p = ResolveSimulatorPath(stored);
+// A relative path counts from the program folder.
+bool IsExistingFile(const Context& ctx, const std::string& stored) {
+  auto p = ResolveSimulatorPath(stored, ctx.program_folder);
   return p && FileExists(*p);
 }
 
@@ -42,7 +43,7 @@ bool LocateFSXConfig(Context& ctx, Settings& s) {
     }
   }
   const std::string stored = Trim(s.PathFSXConfig);
-  if (!stored.empty() && stored != kNotFound && IsExistingFile(stored)) {
+  if (!stored.empty() && stored != kNotFound && IsExistingFile(ctx, stored)) {
     SavePathFSXConfig(ctx, s);
     return true;
   }

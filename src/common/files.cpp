@@ -178,7 +178,7 @@ fs::path WinePrefix() {
   return fs::path(home && *home ? home : "/root") / ".wine";
 }
 
-std::optional<fs::path> ResolveSimulatorPath(std::string_view path) {
+std::optional<fs::path> ResolveSimulatorPath(std::string_view path, const fs::path& relativeTo) {
   std::string p = Trim(path);
   if (p.empty()) return std::nullopt;
   bool drive = p.size() >= 2 && p[1] == ':' &&
@@ -197,7 +197,7 @@ std::optional<fs::path> ResolveSimulatorPath(std::string_view path) {
     return std::nullopt;
   }
   if (p[0] == '/' || p[0] == '\\') return FindCaseInsensitive("/", p);
-  return FindCaseInsensitive(fs::current_path(), p);
+  return FindCaseInsensitive(relativeTo, p);
 }
 
 std::vector<std::string> ListFolder(const fs::path& folder, bool folders) {

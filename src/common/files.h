@@ -58,8 +58,10 @@ std::optional<fs::path> FindCaseInsensitive(const fs::path& base, std::string_vi
 // "C:\Program Files\FSX\fsx.cfg", or a Linux path, either with any letter
 // case) into the existing file-system path it names. Drive letters are mapped
 // through the Wine prefix (WINEPREFIX, default ~/.wine): its dosdevices links,
-// and drive_c for C:. Returns nullopt when nothing exists there.
-std::optional<fs::path> ResolveSimulatorPath(std::string_view path);
+// and drive_c for C:. A relative path is found below `relativeTo`, never
+// below the process's current directory. Returns nullopt when nothing exists
+// there.
+std::optional<fs::path> ResolveSimulatorPath(std::string_view path, const fs::path& relativeTo);
 
 // The Wine prefix folder in use.
 fs::path WinePrefix();

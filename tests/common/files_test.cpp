@@ -32,12 +32,16 @@ TEST(Files, WindowsPathsResolveInsideTheWinePrefix) {
   std::filesystem::create_directories(t / "d_drive/Games");
   std::filesystem::create_directory_symlink(t / "d_drive", t / "dosdevices/d:");
   ::setenv("WINEPREFIX", t.path().c_str(), 1);
-  auto p = ResolveSimulatorPath("C:\\PROGRAM FILES\\fsx\\FSX.CFG");
+  const fs::path base = t / "d_drive";
+  auto p = ResolveSimulatorPath("C:\\PROGRAM FILES\\fsx\\FSX.CFG", base);
   ASSERT_TRUE(p);
   EXPECT_TRUE(FileExists(*p));
-  EXPECT_TRUE(ResolveSimulatorPath("d:\\games"));
-  EXPECT_FALSE(ResolveSimulatorPath("E:\\fsx.cfg"));
-  EXPECT_TRUE(ResolveSimulatorPath((t / "DRIVE_C/program files/FSX/fsx.cfg").string()));
+  EXPECT_TRUE(ResolveSimulatorPath("d:\\games", base));
+  EXPECT_FALSE(ResolveSimulatorPath("E:\\fsx.cfg", base));
+  EXPECT_TRUE(ResolveSimulatorPath((t / "DRIVE_C/program files/FSX/fsx.cfg").string(), base));
+  // A relative path is found below the folder given, whatever the current directory.
+  EXPECT_EQ(ResolveSimulatorPath("GAMES", base), base / "Games");
+  EXPECT_FALSE(ResolveSimulatorPath("Program Files", base));
   ::unsetenv("WINEPREFIX");
 }
 

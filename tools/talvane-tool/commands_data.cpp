@@ -48,6 +48,23 @@ void EnsureFolder(const Context& ctx, std::string_view relative) {
   fs::create_directories(ctx.File(relative), ec);
 }
 
+// The resave and export commands of a data file kept with a .bak copy: load
+// it with its start-up loader, then save it again or write its readable form.
+template <class Data>
+int Resave(Invocation& inv, bool (*load)(Context&, Data&), int (*save)(Context&, const Data&)) {
+  Data d;
+  if (!load(inv.ctx, d)) return 1;
+  return Status(inv, save(inv.ctx, d) == 0);
+}
+
+template <class Data>
+int Export(Invocation& inv, bool (*load)(Context&, Data&), std::string (*text)(const Data&)) {
+  Data d;
+  if (!load(inv.ctx, d)) return 1;
+  WriteTextArg(inv.args[0], text(d));
+  return Status(inv, true);
+}
+
 int ChecklistLoadError(Invocation& inv, const std::string& name, const std::exception& e) {
   inv.ctx.Tell("Talvane Error",
                Paragraphs({"There was an error in loading the checklist file " + name + ".dat.", e.what(),
@@ -103,18 +120,9 @@ int SetMicrophone(Invocation& inv) {
   return Status(inv, true);
 }
 
-int CatalogueResave(Invocation& inv) {
-  CommandCatalogue c;
-  if (!LoadCommandList(inv.ctx, c)) return 1;
-  return Status(inv, SaveCommandList(inv.ctx, c) == 0);
-}
+int CatalogueResave(Invocation& inv) { return Resave(inv, LoadCommandList, SaveCommandList); }
 
-int CatalogueExport(Invocation& inv) {
-  CommandCatalogue c;
-  if (!LoadCommandList(inv.ctx, c)) return 1;
-  WriteTextArg(inv.args[0], CatalogueToText(c));
-  return Status(inv, true);
-}
+int CatalogueExport(Invocation& inv) { return Export(inv, LoadCommandList, CatalogueToText); }
 
 int CatalogueImport(Invocation& inv) {
   CommandCatalogue c;
@@ -190,18 +198,9 @@ int Assignments(Invocation& inv) {
   return Status(inv, true);
 }
 
-int AssignmentsResave(Invocation& inv) {
-  AssignmentList a;
-  if (!LoadChecklistAssignments(inv.ctx, a)) return 1;
-  return Status(inv, SaveChecklistAssignments(inv.ctx, a) == 0);
-}
+int AssignmentsResave(Invocation& inv) { return Resave(inv, LoadChecklistAssignments, SaveChecklistAssignments); }
 
-int AssignmentsExport(Invocation& inv) {
-  AssignmentList a;
-  if (!LoadChecklistAssignments(inv.ctx, a)) return 1;
-  WriteTextArg(inv.args[0], AssignmentsToText(a));
-  return Status(inv, true);
-}
+int AssignmentsExport(Invocation& inv) { return Export(inv, LoadChecklistAssignments, AssignmentsToText); }
 
 int AssignmentsImport(Invocation& inv) {
   AssignmentList a;

@@ -7,6 +7,7 @@
 #include "catalogue/command_catalogue.h"
 #include "common/files.h"
 #include "common/text.h"
+#include "common/unicode_file.h"
 #include "grammar/category_list.h"
 #include "grammar/phrase_expansion.h"
 #include "grammar/grammar_script.h"
@@ -83,34 +84,14 @@ int Script(Invocation& inv) {
 std::string EncodeGrammarSource(std::string_view utf8) {
   if (!IsValidUtf8(utf8)) throw std::runtime_error("the input is not UTF-8 text");
   if (utf8.starts_with("\xEF\xBB\xBF")) utf8.remove_prefix(3);
-  std::string out = "\xFF\xFE";
-  auto unit = [&out](char32_t u) {
-    out += static_cast<char>(u & 0xFF);
-    out += static_cast<char>((u >> 8) & 0xFF);
-  };
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto b = static_cast<unsigned char>(utf8[i]);
-    const int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-    char32_t cp = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-    for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    i += static_cast<std::size_t>(len);
-    if (cp == '\r') continue;  // line ends are rebuilt from the LFs
-    if (cp == '\n') {
-      unit('\r');
-      unit('\n');
-    } else if (cp >= 0x10000) {
-      cp -= 0x10000;
-      unit(0xD800 + (cp >> 10));
-      unit(0xDC00 + (cp & 0x3FF));
-    } else {
-      unit(cp);
-    }
+  std::u16string text;
+  for (char16_t u : Utf8ToUtf16(utf8)) {
+    if (u == u'\r') continue;  // line ends are rebuilt from the LFs
+    if (u == u'\n') text += u'\r';
+    text += u;
   }
-  if (out.size() > 2 && !out.ends_with(std::string("\r\0\n\0", 4))) {
-    unit('\r');
-    unit('\n');
-  }
-  return out;
+  if (!text.empty() && !text.ends_with(u"\r\n")) text += u"\r\n";
+  return UnicodeFileBytes(text);
 }
 
 int BnfEncode(Invocation& inv) {
