@@ -21,6 +21,16 @@ std::string ReadTextArg(const std::string& file) {
   return *data;
 }
 
+// A readable file parsed, its errors named after the file.
+template <class Parse>
+auto ParseTextArg(const std::string& file, Parse parse) {
+  try {
+    return parse(ReadTextArg(file));
+  } catch (const std::exception& e) {
+    throw std::runtime_error(file + ": " + e.what());
+  }
+}
+
 void WriteTextArg(const std::string& file, const std::string& text) {
   if (file == "-") {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -169,12 +179,7 @@ int ChecklistExport(Invocation& inv) {
 }
 
 int ChecklistImport(Invocation& inv) {
-  ChecklistSections sections;
-  try {
-    sections = ChecklistFromText(ReadTextArg(inv.args[0]));
-  } catch (const std::exception& e) {
-    throw std::runtime_error(inv.args[0] + ": " + e.what());
-  }
+  const ChecklistSections sections = ParseTextArg(inv.args[0], ChecklistFromText);
   EnsureFolder(inv.ctx, "\\Checklists");
   const std::string name = Utf8ToCp1252(inv.args[1]);
   if (WriteChecklistFile(inv.ctx, sections, name) != 0) {
@@ -203,12 +208,7 @@ int AssignmentsResave(Invocation& inv) { return Resave(inv, LoadChecklistAssignm
 int AssignmentsExport(Invocation& inv) { return Export(inv, LoadChecklistAssignments, AssignmentsToText); }
 
 int AssignmentsImport(Invocation& inv) {
-  AssignmentList a;
-  try {
-    a = AssignmentsFromText(ReadTextArg(inv.args[0]));
-  } catch (const std::exception& e) {
-    throw std::runtime_error(inv.args[0] + ": " + e.what());
-  }
+  const AssignmentList a = ParseTextArg(inv.args[0], AssignmentsFromText);
   EnsureFolder(inv.ctx, "\\Data");
   return Status(inv, SaveChecklistAssignments(inv.ctx, a) == 0);
 }
