@@ -4,8 +4,8 @@
 # UndefinedBehaviorSanitizer.
 #   FUZZ_SECONDS=N   seconds per fuzz target (default 15; 0 skips fuzzing)
 #   SANITIZE=0       skips the sanitizer build
-#   TSAN=0           skips the ThreadSanitizer build of the engine's
-#                    cross-thread test
+#   TSAN=0           skips the ThreadSanitizer build of the cross-thread
+#                    tests (engine, speech thread)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
@@ -31,10 +31,11 @@ if [ "${SANITIZE:-1}" != 0 ]; then
 fi
 
 # The engine library may be told to terminate from a second thread while it
-# recognises: that test again under ThreadSanitizer.
+# recognises, and every library call crosses to the speech thread: those tests
+# again under ThreadSanitizer.
 if [ "${TSAN:-1}" != 0 ]; then
   cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVANE_TSAN=ON
-  cmake --build build-tsan -j "$JOBS" --target test_engine
+  cmake --build build-tsan -j "$JOBS" --target test_engine test_libraries
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-    ctest --test-dir build-tsan -L engine -R 'Terminate|StateMachine' --output-on-failure
+    ctest --test-dir build-tsan -L 'engine|libraries' -R 'Terminate|StateMachine|SpeechThread' --output-on-failure
 fi
