@@ -13,7 +13,7 @@ PKGS=(
   libpocketsphinx-dev pocketsphinx-en-us
   libespeak-ng-dev espeak-ng
   libasound2-dev
-  libx11-dev xvfb xauth
+  libx11-dev xvfb xauth xdotool fonts-dejavu-core
   sox
 )
 missing=()

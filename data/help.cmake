@@ -1,0 +1,1 @@
+# The Help folder of the program: the help centre's pages.
