@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include "app/screen_navigation.h"
+
 namespace talvane {
 
 namespace {
@@ -44,6 +46,11 @@ bool Program::Load(unsigned sets) {
          step(kChecklistNamesData,
               [&] {
                 LoadChecklistNames(ctx, checklists);
+                return true;
+              }) &&
+         step(kScreenTipData,
+              [&] {
+                screenTips = BuildScreenTips();
                 return true;
               }) &&
          step(kCommandListData, [&] { return LoadCommandList(ctx, catalogue); }) &&

@@ -55,11 +55,12 @@ enum DataSet : unsigned {
   kILSData = 1u << 6,             // ILS_Info.txt
   kNavaidData = 1u << 7,          // Nav_Info.txt
   kCategoryData = 1u << 8,        // the categories of the catalogue
+  kScreenTipData = 1u << 9,       // the tip line's text for each screen
 };
 // What every start loads, "/restore" included.
 inline constexpr unsigned kRestoreStartData = kSettingsData | kSimObjectPathsData | kAssignmentsData | kAircraftData;
 // What a normal start loads.
-inline constexpr unsigned kNormalStartData = kRestoreStartData | kChecklistNamesData | kCommandListData | kILSData |
+inline constexpr unsigned kNormalStartData = kRestoreStartData | kChecklistNamesData | kScreenTipData | kCommandListData | kILSData |
                                              kNavaidData | kCategoryData;
 // What the grammar writers, the compiler and the test screen read.
 inline constexpr unsigned kGrammarData = kSettingsData | kCommandListData | kILSData | kNavaidData | kCategoryData;
@@ -83,6 +84,7 @@ class Program {
   NavaidLists navaids;
   CategoryList categories;
   GrammarScriptLines kneeboardScript;  // built on the first kneeboard page of a run
+  std::array<std::string, kFormCount> screenTips;  // the main window's tip line, per screen
 
   // Set by each window when it is first loaded; never cleared.
   std::array<bool, kFormCount> FormLoaded{};

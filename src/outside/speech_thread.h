@@ -12,6 +12,7 @@
 // (OutsideLibraries::OndrixTerminateNow).
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -45,7 +46,18 @@ class SpeechThread {
       EnterProgramFolder();
       return job();
     }
-    return Post(std::forward<F>(job)).get();
+    auto result = Post(std::forward<F>(job));
+    if (wait_hook_ && std::this_thread::get_id() == hook_thread_)
+      while (result.wait_for(std::chrono::milliseconds(15)) != std::future_status::ready) wait_hook_();
+    return result.get();
+  }
+
+  // Run over and over while a caller waits in Call: a window host repaints
+  // and runs its timers there, so a long compile never freezes a window.
+  // Set once, before calls are made, from the thread that will wait.
+  void SetWaitHook(std::function<void()> hook) {
+    wait_hook_ = std::move(hook);
+    hook_thread_ = std::this_thread::get_id();
   }
 
   // Queues `job` and returns at once; the future gives its result, or
@@ -85,6 +97,8 @@ class SpeechThread {
   std::deque<std::function<void()>> jobs_;
   bool ending_ = false;
   std::thread::id id_;
+  std::function<void()> wait_hook_;
+  std::thread::id hook_thread_;  // only this thread's waits run the hook
   std::thread thread_;  // last: it starts once everything above is ready
 };
 

@@ -1,0 +1,142 @@
+#include "app/program_shell.h"
+
+#include "common/text.h"
+#include "kneeboard/kneeboard.h"
+
+namespace talvane {
+
+ProgramShell::ProgramShell(Program& program, ShellHosts hosts)
+    : p(program),
+      windows(hosts.windows),
+      nav(program, hosts.screens, buttons),
+      dialogs(hosts.dialogs),
+      launcher(program, nav, hosts.windows, std::move(hosts.start), hosts.launcher),
+      help(program.ctx.program_folder),
+      configuration(program.catalogue) {
+  configuration.on_changed = [this] {
+    nav.ActionButton(1).SetState(kStateEnabled);
+    nav.ActionButton(3).SetState(kStateEnabled);
+  };
+  AddMainWindowActions();
+  AddHomeActions();
+  AddDialogActions();
+}
+
+void ProgramShell::OpenScreen(Form screen) {
+  nav.HideScreen(nav.CurrentScreenName);
+  nav.ShowScreen(screen);
+  if (const auto& opened = on_screen_opened[static_cast<std::size_t>(screen)]) opened();
+}
+
+void ProgramShell::AddMainWindowActions() {
+  ActionTable& form = dispatch.Table(ButtonKind::FormButton);
+  form.Set(Form::frm_Parent, "minimize", [this](SkinnedButton&) { launcher.Minimise(); });
+  form.Set(Form::frm_Parent, "close", [this](SkinnedButton&) { launcher.Close(); });
+
+  // "cancel" on the editing screens and the help centre goes home.
+  ActionTable& small = dispatch.Table(ButtonKind::SmallButton);
+  for (Form f : {Form::frm_Modify, Form::frm_Assign, Form::frm_Configure, Form::frm_LC})
+    small.Set(f, "cancel", [this](SkinnedButton&) { nav.ReturnHome(); });
+}
+
+void ProgramShell::AddHomeActions() {
+  ActionTable& large = dispatch.Table(ButtonKind::LargeButton);
+  large.Set(Form::frm_Home, "checklist_modification", [this](SkinnedButton&) {
+    OpenScreen(Form::frm_Modify);
+    nav.SetEditScreenBar(Form::frm_Modify, "Click to save current changes made to the checklist.", false, false);
+  });
+  large.Set(Form::frm_Home, "checklist_assignments", [this](SkinnedButton&) {
+    OpenScreen(Form::frm_Assign);
+    nav.SetEditScreenBar(Form::frm_Assign, "Click to save current changes made to the checklist assignments.", false,
+                         false);
+  });
+  large.Set(Form::frm_Home, "speech_config", [this](SkinnedButton&) {
+    BuildCategoryList(p.catalogue, p.categories);
+    OpenScreen(Form::frm_Configure);
+    nav.SetEditScreenBar(Form::frm_Configure,
+                         "Click to save current changes made to the speech recognition configuration.", true,
+                         configuration.ConfigChanged);
+  });
+  large.Set(Form::frm_Home, "learning_center", [this](SkinnedButton&) {
+    OpenScreen(Form::frm_LC);
+    nav.SetReturnOnlyBar(Form::frm_LC, "Click to return to the main Talvane screen");
+  });
+  large.Set(Form::frm_Home, "launch_fsx", [this](SkinnedButton&) { launcher.LaunchFromHome(); });
+}
+
+void ProgramShell::AskRestart(Form screen) {
+  dialogs.host().HideMessage();
+  nav.HideScreen(FormName(screen));
+  launcher.HideAllWindows();
+  launcher.RestartVoiceModule();
+}
+
+void ProgramShell::AddDialogActions() {
+  ActionTable& small = dispatch.Table(ButtonKind::SmallButton);
+  small.Set(Form::frm_Message, "ok", [this](SkinnedButton&) { dialogs.MessageOk(); });
+  small.Set(Form::frm_Message, "cancel", [this](SkinnedButton&) { dialogs.MessageCancel(); });
+  small.Set(Form::frm_Input, "ok", [this](SkinnedButton&) { dialogs.InputOk(dialogs.host().InputText()); });
+  small.Set(Form::frm_Input, "cancel", [this](SkinnedButton&) { dialogs.InputCancel(); });
+
+  dialogs.OnMessageOk("fatal_exit", [this] { p.ctx.ui.ExitProgram(); });
+  dialogs.OnMessageOk("checklist_backup", [this] {
+    dialogs.host().HideMessage();
+    KneeboardSources sources = p.kneeboardSources();
+    UpdateAllKneeboardChecklists(p.ctx, p.aircraft, p.assignments, sources);
+  });
+  dialogs.OnMessageOk("delete_grammar", [this] {
+    configuration.DeleteGrammar();
+    dialogs.host().HideMessage();
+  });
+  dialogs.OnMessageOk("delete_readback", [this] {
+    configuration.DeleteReadback();
+    dialogs.host().HideMessage();
+  });
+  dialogs.OnMessageOk("cmod_restart", [this] { AskRestart(Form::frm_Modify); });
+  dialogs.OnMessageOk("cassign_restart", [this] { AskRestart(Form::frm_Assign); });
+  dialogs.OnMessageOk("gcompile_restart", [this] { AskRestart(Form::frm_Configure); });
+
+  const auto answer = [this](bool (SpeechConfiguration::*edit)(const std::string&)) {
+    return [this, edit](const std::string& text) {
+      (configuration.*edit)(text);
+      dialogs.host().HideInput();
+    };
+  };
+  dialogs.OnInputOk("add_grammar", answer(&SpeechConfiguration::AddGrammar));
+  dialogs.OnInputOk("edit_grammar", answer(&SpeechConfiguration::EditGrammar));
+  dialogs.OnInputOk("add_readback", answer(&SpeechConfiguration::AddReadback));
+  dialogs.OnInputOk("edit_readback", answer(&SpeechConfiguration::EditReadback));
+  dialogs.OnInputOk("new_checklist", [this](const std::string& text) {
+    const std::string name = Trim(text);
+    if (!name.empty()) {
+      ChecklistModel& m = p.checklists;
+      m.CurrentChecklistName = name;
+      for (auto& section : m.ChecklistSection) section.steps.clear();
+      m.CurrentSectionIndex = 0;
+      m.CurrentPage = m.LastPage = 0;
+      m.CurrentStepIndex = 0;
+      if (const auto& opened = on_screen_opened[static_cast<std::size_t>(Form::frm_Modify)]) opened();
+    }
+    dialogs.host().HideInput();
+  });
+  dialogs.OnInputOk(kMicSwitchId, [this](const std::string& text) {
+    p.settings.microphone = text;
+    SaveMicrophone(p.ctx, p.settings);
+    dialogs.host().SetCaptureTimer(false);
+    dialogs.host().HideInput();
+    Message m;
+    m.title = "Microphone Setting Changed";
+    if (windows.IsSimulatorRunning() && windows.IsVoiceModuleRunning()) {
+      m.text = Paragraphs({"Microphone setting has been changed and saved.  In order to use this change in FSX, the "
+                           "Speech Recognition engine needs to be restarted.",
+                           "Press OK to restart, Cancel to continue without restarting."});
+      m.cancel = true;
+      m.id = "gcompile_restart";
+    } else {
+      m.text = Paragraphs({"Microphone setting has been changed and saved.", "Please press OK to continue..."});
+    }
+    p.ctx.ui.ShowMessage(m);
+  });
+}
+
+}  // namespace talvane

@@ -1,0 +1,60 @@
+// The program's user-interface logic, put together: the skinned buttons, the
+// screen navigation, the button dispatch tables, the dialogs' answers, the
+// launcher and the help centre, wired to each other. Each piece lives in its
+// own file; this one only connects them and fills the tables with the
+// actions of the main window, the home screen, the dialogs and the help
+// centre. Screens add their own rows when they are built.
+#pragma once
+
+#include <array>
+#include <functional>
+
+#include "app/button_actions.h"
+#include "app/dialog_actions.h"
+#include "app/help_centre.h"
+#include "app/launcher.h"
+#include "app/screen_navigation.h"
+#include "app/speech_configuration.h"
+
+namespace talvane {
+
+struct ShellHosts {
+  ScreenHost& screens;
+  DialogHost& dialogs;
+  LauncherHost& launcher;
+  platform::WindowProbe& windows;
+  StartProgramCall start;
+};
+
+class ProgramShell {
+ public:
+  ProgramShell(Program& p, ShellHosts hosts);
+  ProgramShell(const ProgramShell&) = delete;
+  ProgramShell& operator=(const ProgramShell&) = delete;
+
+  Program& p;
+  platform::WindowProbe& windows;
+  ButtonBoard buttons;
+  ScreenNavigation nav;
+  ButtonDispatch dispatch;
+  DialogActions dialogs;
+  Launcher launcher;
+  HelpCentre help;
+  SpeechConfiguration configuration;
+
+  // Run when a screen is opened from the home screen, after it is shown:
+  // the screen resets or refills itself.
+  std::array<std::function<void()>, kFormCount> on_screen_opened;
+
+  // The home screen's view of a screen change: `screen` replaces the current
+  // one; the caller then sets the action bar.
+  void OpenScreen(Form screen);
+
+ private:
+  void AddMainWindowActions();
+  void AddHomeActions();
+  void AddDialogActions();
+  void AskRestart(Form screen);
+};
+
+}  // namespace talvane

@@ -1,0 +1,95 @@
+// The program's windows other than the dialogs: the borderless main window
+// with its tip line and buttons, the screens it hosts (home, help centre, and
+// the editing screens), the splash window and the tray starter's window.
+#pragma once
+
+#include <QLabel>
+#include <QMenu>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include "app/program_shell.h"
+#include "ui/skinned_button_widget.h"
+
+namespace talvane::ui {
+
+// "Version: 1.0.0"
+QString VersionText();
+
+// A window drawn on one of the program's background bitmaps.
+class BackgroundForm : public QWidget {
+ public:
+  BackgroundForm(ProgramShell& shell, Form form, const char* background, QSize size, Qt::WindowFlags flags = {});
+  Form form() const { return form_; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  SkinnedButtonWidget* AddButtonWidget(SkinnedButton& b) { return new SkinnedButtonWidget(shell_, b, this); }
+
+  ProgramShell& shell_;
+  Form form_;
+  QPixmap background_;
+};
+
+// frm_Parent: dragged by its background (it has no title bar).
+class MainWindow : public BackgroundForm {
+ public:
+  explicit MainWindow(ProgramShell& shell);
+  void SetTip(const QString& tip) { tip_->setText(tip); }
+  QLabel* tip() { return tip_; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  QLabel* tip_;
+  QLabel* version_;
+  QPoint drag_from_;
+  bool dragging_ = false;
+};
+
+// frm_Home and its five large buttons.
+class HomeScreen : public BackgroundForm {
+ public:
+  explicit HomeScreen(ProgramShell& shell);
+};
+
+// frm_LC: the topic tree and the page browser.
+class HelpScreen : public BackgroundForm {
+ public:
+  explicit HelpScreen(ProgramShell& shell);
+  QTreeWidget* tree;
+  QTextBrowser* browser;
+  QLabel* title;
+  // Selecting a topic, as a click on its node does.
+  void SelectTopic(QTreeWidgetItem* item);
+  void ShowPage();
+};
+
+// A screen of the main window that has only its background so far.
+class PlainScreen : public BackgroundForm {
+ public:
+  PlainScreen(ProgramShell& shell, Form form, const char* background);
+};
+
+class SplashWindow : public BackgroundForm {
+ public:
+  explicit SplashWindow(ProgramShell& shell);
+  QLabel* status;
+};
+
+// frm_Starter: the window behind the tray icon. Where the desktop has no
+// notification area it stays on the screen with Restore and Exit.
+class StarterWindow : public BackgroundForm {
+ public:
+  explicit StarterWindow(ProgramShell& shell);
+  QMenu* menu;  // mnuForm: Restore, -, Exit
+  QWidget* fallback;  // the Restore and Exit buttons shown without a tray
+ protected:
+  void contextMenuEvent(QContextMenuEvent* e) override;
+};
+
+}  // namespace talvane::ui

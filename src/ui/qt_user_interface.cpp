@@ -1,0 +1,138 @@
+#include "ui/qt_user_interface.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+#include "common/text.h"
+
+namespace talvane::ui {
+
+QtUserInterface::~QtUserInterface() = default;
+
+void QtUserInterface::Attach(ProgramShell& shell, const QWidget* mainWindow,
+                             std::function<void(const std::string&)> splashStatus) {
+  shell_ = &shell;
+  main_window_ = mainWindow;
+  splash_status_ = std::move(splashStatus);
+}
+
+MessageForm* QtUserInterface::messageForm() {
+  if (!message_) message_ = std::make_unique<MessageForm>(*shell_);
+  return message_.get();
+}
+
+InputForm* QtUserInterface::inputForm() {
+  if (!input_) {
+    input_ = std::make_unique<InputForm>(*shell_);
+    QObject::connect(&input_->capture, &QTimer::timeout, [this] {
+      if (on_capture_tick) on_capture_tick();
+    });
+  }
+  return input_.get();
+}
+
+ProgressForm* QtUserInterface::progressForm() {
+  if (!progress_) progress_ = std::make_unique<ProgressForm>(*shell_);
+  return progress_.get();
+}
+
+void QtUserInterface::RunModal(QWidget* form, std::vector<QEventLoop*>& loops) {
+  form->setWindowModality(Qt::ApplicationModal);
+  form->show();
+  form->raise();
+  form->activateWindow();
+  QEventLoop loop;
+  loops.push_back(&loop);
+  loop.exec(QEventLoop::DialogExec);
+  loops.pop_back();
+}
+
+void QtUserInterface::EndModal(QWidget* form, std::vector<QEventLoop*>& loops) {
+  form->hide();
+  if (!loops.empty()) loops.back()->quit();
+}
+
+void QtUserInterface::ShowMessage(const Message& m) {
+  MessageForm* form = messageForm();
+  form->SetUp(m);
+  form->Centre(main_window_);
+  shell_->dialogs.CurrentMessageId = m.id;
+  RunModal(form, message_loops_);
+}
+
+void QtUserInterface::ShowInput(const InputRequest& r) {
+  InputForm* form = inputForm();
+  form->SetUp(r);
+  form->Centre(main_window_);
+  shell_->dialogs.CurrentInputId = r.id;
+  if (r.id == kMicSwitchId) SetCaptureTimer(true);
+  form->edit->setFocus();
+  RunModal(form, input_loops_);
+}
+
+void QtUserInterface::HideMessage() {
+  if (message_) EndModal(message_.get(), message_loops_);
+}
+
+void QtUserInterface::HideInput() {
+  if (input_) EndModal(input_.get(), input_loops_);
+}
+
+std::string QtUserInterface::InputText() const { return input_ ? ToAnsi(input_->edit->text()) : std::string(); }
+
+void QtUserInterface::SetCaptureTimer(bool on) {
+  InputForm* form = inputForm();
+  if (on)
+    form->capture.start();
+  else
+    form->capture.stop();
+}
+
+std::optional<std::string> QtUserInterface::BrowseForFile(const FileDialog& d) {
+  // "Description|*.ext" becomes Qt's "Description (*.ext)" when the
+  // description does not already name the pattern.
+  QString filter = FromAnsi(d.filter);
+  if (const int bar = filter.indexOf('|'); bar >= 0) {
+    const QString description = filter.left(bar), pattern = filter.mid(bar + 1);
+    filter = description.contains(pattern) ? description : description + " (" + pattern + ")";
+  }
+  const QString chosen = QFileDialog::getOpenFileName(nullptr, FromAnsi(d.title),
+                                                      QString::fromStdString(d.initial_folder), filter);
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen.toStdString();
+}
+
+void QtUserInterface::ShowProgress(const std::string& title, const std::string& text) {
+  ProgressForm* form = progressForm();
+  form->SetUp(title, text);
+  form->Centre(main_window_);
+  form->show();
+  form->raise();
+  ProcessEvents();
+}
+
+void QtUserInterface::UpdateProgress(const std::string& text, double percent) {
+  progressForm()->Update(text, percent);
+  ProcessEvents();
+}
+
+void QtUserInterface::HideProgress() {
+  if (progress_) progress_->hide();
+}
+
+void QtUserInterface::SetSplashStatus(const std::string& text) {
+  if (splash_status_) splash_status_(text);
+  ProcessEvents();
+}
+
+void QtUserInterface::ExitProgram() {
+  if (exit_) exit_();
+}
+
+void QtUserInterface::ProcessEvents() {
+  // Windows repaint and timers run; the user's input waits, as it would
+  // behind a modal dialog.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+}  // namespace talvane::ui

@@ -1,0 +1,66 @@
+// The program's dialogs on the screen: what core code asks of the user
+// interface (messages, file choice, progress, the splash status, the end of
+// the program) and what the dialogs' answers need (hiding, the input text,
+// the capture timer). Each modal dialog runs an event loop of its own, so a
+// dialog's OK action may show the next dialog while the first is closing.
+#pragma once
+
+#include <QEventLoop>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/program_shell.h"
+#include "common/user_interface.h"
+#include "ui/dialog_forms.h"
+
+namespace talvane::ui {
+
+class QtUserInterface : public UserInterface, public DialogHost {
+ public:
+  // `exit` ends the process (the program's exit steps run first).
+  explicit QtUserInterface(std::function<void()> exit) : exit_(std::move(exit)) {}
+  ~QtUserInterface() override;
+
+  // The shell and the main window exist once the program object does.
+  void Attach(ProgramShell& shell, const QWidget* mainWindow, std::function<void(const std::string&)> splashStatus);
+
+  // UserInterface
+  void ShowMessage(const Message& m) override;
+  std::optional<std::string> BrowseForFile(const FileDialog& d) override;
+  void ShowProgress(const std::string& title, const std::string& text) override;
+  void UpdateProgress(const std::string& text, double percent) override;
+  void HideProgress() override;
+  void SetSplashStatus(const std::string& text) override;
+  void ExitProgram() override;
+  void ProcessEvents() override;
+
+  // DialogHost
+  void ShowInput(const InputRequest& r) override;
+  void HideMessage() override;
+  void HideInput() override;
+  std::string InputText() const override;
+  void SetCaptureTimer(bool on) override;
+
+  MessageForm* messageForm();
+  InputForm* inputForm();
+  ProgressForm* progressForm();
+
+  // Runs on every tick of the input dialog's capture timer.
+  std::function<void()> on_capture_tick;
+
+ private:
+  void RunModal(QWidget* form, std::vector<QEventLoop*>& loops);
+  static void EndModal(QWidget* form, std::vector<QEventLoop*>& loops);
+
+  std::function<void()> exit_;
+  ProgramShell* shell_ = nullptr;
+  const QWidget* main_window_ = nullptr;
+  std::function<void(const std::string&)> splash_status_;
+  std::unique_ptr<MessageForm> message_;
+  std::unique_ptr<InputForm> input_;
+  std::unique_ptr<ProgressForm> progress_;
+  std::vector<QEventLoop*> message_loops_, input_loops_;
+};
+
+}  // namespace talvane::ui
