@@ -78,7 +78,11 @@ void ProgramShell::AddDialogActions() {
   small.Set(Form::frm_Input, "ok", [this](SkinnedButton&) { dialogs.InputOk(dialogs.host().InputText()); });
   small.Set(Form::frm_Input, "cancel", [this](SkinnedButton&) { dialogs.InputCancel(); });
 
-  dialogs.OnMessageOk("fatal_exit", [this] { p.ctx.ui.ExitProgram(); });
+  dialogs.OnMessageOk("fatal_exit", [this] {
+    p.ctx.ui.ExitProgram();
+    // Only reached where the exit is recorded (tests): the dialog closes.
+    dialogs.host().HideMessage();
+  });
   dialogs.OnMessageOk("checklist_backup", [this] {
     dialogs.host().HideMessage();
     KneeboardSources sources = p.kneeboardSources();

@@ -121,11 +121,16 @@ void QtUserInterface::HideProgress() {
 }
 
 void QtUserInterface::SetSplashStatus(const std::string& text) {
+  splash_texts.push_back(text);
   if (splash_status_) splash_status_(text);
   ProcessEvents();
 }
 
 void QtUserInterface::ExitProgram() {
+  // The exit steps run once, even where a fatal message's OK and its caller
+  // both end the program.
+  if (exiting_) return;
+  exiting_ = true;
   if (exit_) exit_();
 }
 

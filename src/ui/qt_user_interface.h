@@ -46,6 +46,9 @@ class QtUserInterface : public UserInterface, public DialogHost {
   InputForm* inputForm();
   ProgressForm* progressForm();
 
+  // Every splash status shown, in order (the start-up benchmark and tests read it).
+  std::vector<std::string> splash_texts;
+
   // Runs on every tick of the input dialog's capture timer.
   std::function<void()> on_capture_tick;
 
@@ -54,6 +57,7 @@ class QtUserInterface : public UserInterface, public DialogHost {
   static void EndModal(QWidget* form, std::vector<QEventLoop*>& loops);
 
   std::function<void()> exit_;
+  bool exiting_ = false;
   ProgramShell* shell_ = nullptr;
   const QWidget* main_window_ = nullptr;
   std::function<void(const std::string&)> splash_status_;
