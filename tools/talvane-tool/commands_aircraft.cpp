@@ -115,30 +115,49 @@ std::string BenchConfig(int i) {
   return cfg;
 }
 
-int BenchAircraft(Invocation& inv) {
-  int count = 5000;
-  if (!inv.args.empty()) {
-    const std::string& s = inv.args[0];
-    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), count);
-    if (ec != std::errc() || p != s.data() + s.size() || count < 1 || count > 100000)
-      return UsageError("N is a number of aircraft folders from 1 to 100000");
-  }
-  ScratchFolder scratch;
-  const fs::path& root = scratch.path();
-  const fs::path program = root / "FSX" / "Brevantix" / "Talvane";
-  const fs::path airplanes = root / "FSX" / "SimObjects" / "Airplanes";
-  fs::create_directories(program);
+// `count` generated aircraft folders below the simulator folder's
+// SimObjects\Airplanes, as the timing commands use them.
+void WriteBenchAircraft(const fs::path& simulator, int count) {
+  const fs::path airplanes = simulator / "SimObjects" / "Airplanes";
   for (int i = 0; i < count; ++i) {
     const fs::path folder = airplanes / ("Aircraft_" + std::to_string(i));
     fs::create_directories(folder);
-    for (int n = 1; n <= 3; ++n) fs::create_directory(folder / ("texture." + std::to_string(n)));
+    for (int n = 1; n <= 3; ++n) fs::create_directories(folder / ("texture." + std::to_string(n)));
     // Plain writes: a throw-away tree needs no flush to disk.
     std::ofstream cfg(folder / (i % 2 ? "Aircraft.cfg" : "aircraft.cfg"), std::ios::binary);
     cfg << BenchConfig(i);
     std::ofstream air(folder / "Model.air", std::ios::binary);
     air << "stand-in";
-    if (!cfg || !air) throw std::runtime_error("cannot write the aircraft folders in " + root.string());
+    if (!cfg || !air) throw std::runtime_error("cannot write the aircraft folders in " + airplanes.string());
   }
+}
+
+int ParseFolderCount(const std::vector<std::string>& args, std::size_t at, int& count) {
+  if (args.size() <= at) return 0;
+  const std::string& s = args[at];
+  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), count);
+  if (ec != std::errc() || p != s.data() + s.size() || count < 1 || count > 100000)
+    return UsageError("N is a number of aircraft folders from 1 to 100000");
+  return 0;
+}
+
+int MakeAircraftTree(Invocation& inv) {
+  int count = 5000;
+  if (const int bad = ParseFolderCount(inv.args, 1, count)) return bad;
+  WriteBenchAircraft(inv.args[0], count);
+  Out("make-aircraft-tree: " + std::to_string(count) + " aircraft folders below " +
+      (fs::path(inv.args[0]) / "SimObjects" / "Airplanes").string());
+  return 0;
+}
+
+int BenchAircraft(Invocation& inv) {
+  int count = 5000;
+  if (const int bad = ParseFolderCount(inv.args, 0, count)) return bad;
+  ScratchFolder scratch;
+  const fs::path& root = scratch.path();
+  const fs::path program = root / "FSX" / "Brevantix" / "Talvane";
+  fs::create_directories(program);
+  WriteBenchAircraft(root / "FSX", count);
 
   RecordingUserInterface ui;
   Context ctx{program, ui};
@@ -179,6 +198,9 @@ const Registrar kRegistrar({
     {"kneeboard-update", "", "write the kneeboard page of every assigned aircraft not yet written", 0, 0,
      KneeboardUpdate},
     {"kneeboard-restore", "", "put every written aircraft's original kneeboard page back", 0, 0, KneeboardRestore},
+    {"make-aircraft-tree", "SIMULATOR_FOLDER [N]",
+     "write N generated aircraft folders (default 5000) below SIMULATOR_FOLDER/SimObjects/Airplanes", 1, 2,
+     MakeAircraftTree},
     {"bench-aircraft", "[N]", "time the aircraft discovery on N generated aircraft folders (default 5000)", 0, 1,
      BenchAircraft},
 });
