@@ -162,6 +162,43 @@ TEST(MediaFiles, ButtonLabelsReadInEveryStateAndShiftWhenPressed) {
   }
 }
 
+// Each strip carries its own label, whole: the ink stays clear of the rim,
+// and a longer label takes more room than a much shorter one (a swapped or
+// clipped label shows here).
+TEST(MediaFiles, ButtonLabelsFitAndBelongToTheirButtons) {
+  struct Labelled {
+    const char* name;
+    int characters;
+  };
+  const Labelled small[] = {{"btn_ParentOK", 2},    {"btn_Add", 3},     {"btn_New", 3},
+                            {"btn_Edit", 4},        {"btn_Test", 4},    {"btn_Play", 4},
+                            {"btn_ParentSave", 4},  {"btn_Load", 4},    {"btn_ParentHome", 4},
+                            {"btn_ParentStart", 5}, {"btn_Delete", 6},  {"btn_Insert", 6},
+                            {"btn_Assign", 6},      {"btn_Script", 6},  {"btn_ParentCancel", 6},
+                            {"btn_ParentReturn", 6}, {"btn_ParentCompile", 7}};
+  std::vector<int> widths;
+  for (const Labelled& l : small) {
+    SCOPED_TRACE(l.name);
+    const QImage enabled = Frames(Load(QStringLiteral("Buttons/%1.bmp").arg(l.name)), 35)[0];
+    const QRect ink = InkBox(enabled);
+    ASSERT_FALSE(ink.isEmpty());
+    widths.push_back(ink.width());
+  }
+  for (size_t i = 0; i < std::size(small); ++i)
+    for (size_t j = 0; j < std::size(small); ++j)
+      if (small[i].characters + 2 <= small[j].characters) {
+        EXPECT_LT(widths[i], widths[j]) << small[i].name << " vs " << small[j].name;
+      }
+  for (const Picture& b : kButtons) {
+    SCOPED_TRACE(b.path);
+    for (const QImage& frame : Frames(Load(ButtonPath(b)), b.height)) {
+      const QRect ink = InkBox(frame);
+      if (ink.isEmpty()) continue;  // disabled ink is dim, checked above
+      EXPECT_TRUE(frame.rect().adjusted(4, 4, -4, -4).contains(ink));
+    }
+  }
+}
+
 TEST(MediaFiles, ColourKeyOnlyOutsideShapesAndNoPinkFringe) {
   auto nearKey = [](QRgb c) { return c != kKey && qRed(c) > 170 && qBlue(c) > 170 && qGreen(c) < 110; };
   auto check = [&](const QImage& img, bool cornersKeyed) {
@@ -180,7 +217,20 @@ TEST(MediaFiles, ColourKeyOnlyOutsideShapesAndNoPinkFringe) {
   };
   for (const Picture& b : kButtons) {
     SCOPED_TRACE(b.path);
-    for (const QImage& frame : Frames(Load(ButtonPath(b)), b.height)) check(frame, true);
+    const auto frames = Frames(Load(ButtonPath(b)), b.height);
+    for (int i = 0; i < 4; ++i) {
+      check(frames[i], true);
+      // Next to the keyed corners the rim is blended towards the dark panel
+      // the button sits on, never into a light halo (the highlight's rim is
+      // its accent colour).
+      if (i == 1) continue;
+      const QImage& f = frames[i];
+      for (int y = 0; y < f.height(); ++y)
+        for (int x = 0; x + 1 < f.width(); ++x)
+          if (f.pixel(x, y) == kKey && f.pixel(x + 1, y) != kKey) {
+            EXPECT_LT(Luma(f.pixel(x + 1, y)), 90) << "frame " << i;
+          }
+    }
   }
   for (const Picture& k : kKeyedPictures) {
     SCOPED_TRACE(k.path);
@@ -195,15 +245,19 @@ TEST(MediaFiles, ColourKeyOnlyOutsideShapesAndNoPinkFringe) {
   }
 }
 
-TEST(MediaFiles, TreePicturesAreDistinct) {
-  std::vector<QImage> acft, help;
+// Every picture says something of its own: no icon, tree picture or button
+// strip is a copy of another.
+TEST(MediaFiles, PicturesAreDistinct) {
+  std::vector<QImage> acft, help, icons, buttons;
   for (const Picture& k : kKeyedPictures) {
     const std::string p = k.path;
     if (p.rfind("Tree/acft_", 0) == 0) acft.push_back(Load(k.path));
     if (p.rfind("Tree/help_", 0) == 0) help.push_back(Load(k.path));
+    if (p.rfind("Icons/", 0) == 0) icons.push_back(Load(k.path));
   }
+  for (const Picture& b : kButtons) buttons.push_back(Load(ButtonPath(b)));
   ASSERT_EQ(acft.size(), 7u);
-  for (const auto* set : {&acft, &help})
+  for (const auto* set : {&acft, &help, &icons, &buttons})
     for (size_t i = 0; i < set->size(); ++i)
       for (size_t j = i + 1; j < set->size(); ++j) EXPECT_NE((*set)[i], (*set)[j]) << i << " and " << j;
 }
