@@ -2,7 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,14 +30,21 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args, const std::stri
 
   int pipe[2];
   if (::pipe2(pipe, O_CLOEXEC) != 0) return;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, pipe[1], 1);
-  if (quiet) posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0) pid_ = pid;
-  posix_spawn_file_actions_destroy(&actions);
+  const pid_t parent = ::getpid();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    // Only calls that are safe between fork and exec. A test that crashes
+    // must not leave its X server and windows running: they end with it.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) ::_exit(127);
+    const int null = ::open("/dev/null", O_RDWR);
+    ::dup2(null, 0);
+    ::dup2(pipe[1], 1);
+    if (quiet) ::dup2(null, 2);
+    ::execve(argv[0], argv.data(), envp.data());
+    ::_exit(127);
+  }
+  if (pid > 0) pid_ = pid;
   ::close(pipe[1]);
   out_ = pipe[0];
 }
@@ -109,6 +116,21 @@ void XServer::Stop() {
   process_->Kill(SIGTERM);
   process_->Wait();
   process_.reset();
+}
+
+void XServerTest::SetUp() {
+  if (FindOnPath("Xvfb").empty()) GTEST_SKIP() << "Xvfb is not installed";
+  server_.emplace();
+  ASSERT_FALSE(server_->display().empty()) << "Xvfb did not start";
+}
+
+std::unique_ptr<ChildProcess> XServerTest::Window(std::vector<std::string> args, unsigned long* id) {
+  args.insert(args.begin(), TALVANE_TEST_WINDOW);
+  auto window = std::make_unique<ChildProcess>(args, display(), true);
+  const auto line = window->ReadLine();
+  EXPECT_TRUE(line.has_value()) << "the test window did not appear";
+  if (id) *id = line ? std::stoul(*line) : 0;
+  return window;
 }
 
 ScopedEnv::ScopedEnv(std::string name, const std::optional<std::string>& value) : name_(std::move(name)) {

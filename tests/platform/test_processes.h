@@ -4,7 +4,10 @@
 
 #include <sys/types.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,7 +17,10 @@ namespace talvane::test {
 using namespace std::chrono_literals;
 
 // A program run with the environment of this process, DISPLAY replaced when
-// `display` is given; its standard output comes through a pipe.
+// `display` is given; its standard output comes through a pipe, its error
+// output is dropped when `quiet`. It is killed when the thread that started
+// it ends (start it from the test's own thread), so a crashed test leaves
+// nothing running.
 class ChildProcess {
  public:
   ChildProcess(const std::vector<std::string>& args, const std::string& display = {}, bool quiet = false);
@@ -54,6 +60,19 @@ class XServer {
  private:
   std::optional<ChildProcess> process_;
   std::string display_;
+};
+
+// A test with an X server of its own (skipped where Xvfb is not installed)
+// and the test-window program to show windows on it.
+class XServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  const std::string& display() const { return server_->display(); }
+  // Starts test-window with the arguments and waits until its window is
+  // mapped; `id` receives the window's id.
+  std::unique_ptr<ChildProcess> Window(std::vector<std::string> args, unsigned long* id = nullptr);
+
+  std::optional<XServer> server_;
 };
 
 // Sets (or, given nullopt, removes) an environment variable until the end
