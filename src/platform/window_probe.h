@@ -29,7 +29,7 @@ class WindowProbe {
 // frame), or on the window manager's client list. The simulator's window is
 // known by its WM_CLASS class, the voice module's by its title (_NET_WM_NAME
 // or WM_NAME); both compare without regard to letter case, as the window
-// search of the programs' own platform does. Each call opens its own
+// search on Windows does. Each call opens its own
 // connection, so a server that comes or goes later is seen; without a server
 // nothing is running and nothing is closed. Call from one thread only (the
 // X error handler is process-wide while a call runs).
