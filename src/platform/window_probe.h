@@ -4,6 +4,10 @@
 // implement it; tests use a fake.
 #pragma once
 
+#include <chrono>
+#include <string>
+#include <string_view>
+
 namespace talvane::platform {
 
 // The simulator's main window class and the voice module's window title.
@@ -19,5 +23,41 @@ class WindowProbe {
   // false when no such window answers.
   virtual bool CloseVoiceModule() = 0;
 };
+
+// The probes over an X server. A window counts when it is a child of the root
+// window, a child of one (a reparenting window manager wraps each client in a
+// frame), or on the window manager's client list. The simulator's window is
+// known by its WM_CLASS class, the voice module's by its title (_NET_WM_NAME
+// or WM_NAME); both compare without regard to letter case, as the window
+// search on Windows does. Each call opens its own
+// connection, so a server that comes or goes later is seen; without a server
+// nothing is running and nothing is closed. Call from one thread only (the
+// X error handler is process-wide while a call runs).
+class X11WindowProbe : public WindowProbe {
+ public:
+  // How long CloseVoiceModule waits for the window to go.
+  static constexpr std::chrono::milliseconds kDefaultCloseWait{5000};
+
+  // An empty display name means $DISPLAY.
+  explicit X11WindowProbe(std::string displayName = {},
+                          std::chrono::milliseconds closeWait = kDefaultCloseWait);
+
+  bool IsSimulatorRunning() const override;
+  bool IsVoiceModuleRunning() const override;
+  // True when a voice-module window was asked to close, whether or not it
+  // went within the wait; CloseAndWait tells the two apart.
+  bool CloseVoiceModule() override;
+
+  enum class CloseOutcome { kNoWindow, kClosed, kStillOpen };
+  CloseOutcome CloseAndWait();
+
+ private:
+  std::string displayName_;
+  std::chrono::milliseconds closeWait_;
+};
+
+// The id of a top-level window (as the probes count them) with that title,
+// or 0 when there is none or no server. An empty display name means $DISPLAY.
+unsigned long FindTopLevelWindowByTitle(const std::string& displayName, std::string_view title);
 
 }  // namespace talvane::platform
