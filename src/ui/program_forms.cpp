@@ -39,7 +39,9 @@ BackgroundForm::BackgroundForm(ProgramShell& shell, Form form, const char* backg
                                Qt::WindowFlags flags)
     : QWidget(nullptr, flags), shell_(shell), form_(form) {
   setObjectName(FormName(form));
-  setWindowTitle("Talvane");
+  // Only the main window is called "Talvane": scripts and screen readers
+  // find it by that name.
+  setWindowTitle(form == Form::frm_Parent ? QString("Talvane") : QString("Talvane ") + FormName(form));
   background_ = LoadMedia(shell.p.ctx.program_folder, background, false);
   setFixedSize(size);
   shell.p.Loaded(form) = true;
@@ -152,6 +154,7 @@ SplashWindow::SplashWindow(ProgramShell& shell)
 StarterWindow::StarterWindow(ProgramShell& shell)
     : BackgroundForm(shell, Form::frm_Starter, "\\Media\\Forms\\Splash_BG.bmp", QSize(480, 300),
                      Qt::Window | Qt::FramelessWindowHint) {
+  setWindowTitle("Talvane (in flight)");
   auto* version = Label(this, "lbl_Version", QRect(300, 202, 166, 20), kPanelText);
   version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   version->setText(VersionText());

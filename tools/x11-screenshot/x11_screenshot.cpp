@@ -6,6 +6,7 @@
 // looks as a person would see it (without the window manager's frame).
 // Qt before Xlib: Xlib's macros (Status, None, Bool) break Qt's headers.
 #include <QImage>
+#include <QSet>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -127,5 +128,11 @@ int main(int argc, char** argv) {
   XDestroyImage(image);
   XCloseDisplay(d);
   if (!picture.save(QString::fromStdString(out), "PNG")) return Fail("cannot write " + out);
+  // What was saved, so a script can tell a real picture from a blank one.
+  QSet<QRgb> colours;
+  for (int row = 0; row < picture.height(); row += 2)
+    for (int column = 0; column < picture.width(); column += 2) colours.insert(picture.pixel(column, row));
+  std::printf("%s %dx%d %lld colours\n", out.c_str(), picture.width(), picture.height(),
+              static_cast<long long>(colours.size()));
   return 0;
 }

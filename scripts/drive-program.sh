@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# drive-program.sh PROGRAM_FOLDER SHOTS_DIR SCREENSHOT_TOOL
+# Starts the program from its folder on a virtual X server of its own and
+# uses it as a user would, with pointer events: answers the one-time
+# kneeboard question, checks the main window on the home screen (its size,
+# and that it is not blank), opens the help centre and a topic, returns home
+# and ends the program with its close button. A screenshot of each step goes
+# to SHOTS_DIR. Fails when a window does not come or the program does not end.
+set -euo pipefail
+PROGRAM="$1"
+SHOTS="$2"
+SHOT="$3"
+mkdir -p "$SHOTS"
+LOG=$(mktemp)
+
+# A virtual X server of our own; it reports the display it took.
+exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
+XVFB_PID=$!
+read -r -t 10 DISPLAY_NUMBER <&3
+export DISPLAY=":$DISPLAY_NUMBER"
+APP_PID=""
+cleanup() {
+  [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+  kill "$XVFB_PID" 2>/dev/null || true
+  rm -f "$LOG"
+}
+trap cleanup EXIT
+
+(cd "$PROGRAM" && exec ./talvane) >"$LOG" 2>&1 &
+APP_PID=$!
+
+# Waits for a window with this exact name and prints its id.
+window() {
+  local id=""
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  echo "no window named \"$1\" appeared" >&2
+  cat "$LOG" >&2
+  return 1
+}
+# Clicks at (x, y) inside a window, as a pointer would.
+click() {
+  xdotool mousemove --window "$1" "$2" "$3"
+  sleep 0.3  # the button lights up under the pointer first
+  xdotool click 1
+  sleep 0.5
+}
+shot() {
+  "$SHOT" --display "$DISPLAY" --root "$SHOTS/$1.png" >/dev/null
+  echo "Screenshot: $SHOTS/$1.png"
+}
+# OK sits at a dialog's right, 20 pixels in and 14 up.
+press_ok() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  click "$1" $((WIDTH - 20 - 47)) $((HEIGHT - 14 - 17))
+}
+
+# First start: the program asks once whether to write the kneeboard pages.
+QUESTION=$(window "Update FSX Checklists")
+sleep 0.5
+shot 01-kneeboard-question
+press_ok "$QUESTION"
+RESULT=$(window "Checklists Updated")
+shot 02-kneeboard-result
+press_ok "$RESULT"
+
+MAIN=$(window "Talvane")
+sleep 0.3
+shot 03-home-screen
+# The main window alone: its own size, and a real picture.
+read -r _ SIZE COLOURS _ < <("$SHOT" --display "$DISPLAY" --window-id "$MAIN" "$SHOTS/main-window.png")
+echo "Screenshot: $SHOTS/main-window.png ($SIZE, $COLOURS colours)"
+if [ "$SIZE" != "800x640" ] || [ "$COLOURS" -lt 50 ]; then
+  echo "the main window's picture is $SIZE with $COLOURS colours" >&2
+  exit 1
+fi
+# The learning center button: the home screen sits at (5, 101), the button
+# at (40, 40) of it, 308 by 58.
+click "$MAIN" $((5 + 40 + 154)) $((101 + 40 + 29))
+shot 04-help-centre
+# The second topic of the tree ("Using the Interface").
+click "$MAIN" $((5 + 14 + 80)) $((101 + 40 + 28))
+shot 05-help-topic
+# RETURN (action button 2 at 581, 556).
+click "$MAIN" $((581 + 47)) $((556 + 17))
+shot 06-home-again
+# The close button ends the program.
+click "$MAIN" $((760 + 16)) $((10 + 16))
+for _ in $(seq 1 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$APP_PID" 2>/dev/null; then
+  echo "the program did not end on its close button" >&2
+  exit 1
+fi
+APP_PID=""
+echo "Demo finished."
