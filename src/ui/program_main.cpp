@@ -27,7 +27,11 @@ ProgramMain::ProgramMain(std::filesystem::path programFolder, platform::WindowPr
       [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10); });
 }
 
-ProgramMain::~ProgramMain() = default;
+ProgramMain::~ProgramMain() {
+  // The windows draw the shell's buttons: they go before the shell does.
+  windows.DestroyWindows();
+  ui.DestroyForms();
+}
 
 StartOutcome ProgramMain::Start(std::string_view commandLine, platform::InstanceLock& instance) {
   return StartProgram(program, commandLine, instance, probe_, windows);

@@ -9,6 +9,12 @@ namespace talvane::ui {
 
 QtUserInterface::~QtUserInterface() = default;
 
+void QtUserInterface::DestroyForms() {
+  message_.reset();
+  input_.reset();
+  progress_.reset();
+}
+
 void QtUserInterface::Attach(ProgramShell& shell, const QWidget* mainWindow,
                              std::function<void(const std::string&)> splashStatus) {
   shell_ = &shell;

@@ -42,6 +42,9 @@ class QtUserInterface : public UserInterface, public DialogHost {
   std::string InputText() const override;
   void SetCaptureTimer(bool on) override;
 
+  // Deletes the dialogs while the shell their buttons belong to still lives.
+  void DestroyForms();
+
   MessageForm* messageForm();
   InputForm* inputForm();
   ProgressForm* progressForm();

@@ -12,9 +12,17 @@ QtWindows::QtWindows(QtUserInterface& ui) : ui_(ui) {
     timer(t).setInterval(TimerInterval(t));
 }
 
-QtWindows::~QtWindows() {
-  // The screens may sit inside the main window: take them out first.
-  for (auto& [form, w] : screens_) w->setParent(nullptr);
+QtWindows::~QtWindows() { DestroyWindows(); }
+
+void QtWindows::DestroyWindows() {
+  for (QTimer& t : timers_) t.stop();
+  // The screens may sit inside the main window: they go first.
+  screens_.clear();
+  previous_parent_.clear();
+  tray_.reset();
+  starter_.reset();
+  splash_.reset();
+  main_.reset();
 }
 
 void QtWindows::Attach(ProgramShell& shell) {

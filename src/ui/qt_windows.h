@@ -21,6 +21,8 @@ class QtWindows : public ProgramWindows, public ScreenHost, public LauncherHost 
   ~QtWindows() override;
   // The shell is made with this object as its hosts; then it is attached.
   void Attach(ProgramShell& shell);
+  // Closes and deletes every window while the shell they show still lives.
+  void DestroyWindows();
 
   MainWindow* mainWindow();
   QWidget* Screen(Form f) const;  // null until loaded
