@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "app/button_labels.h"
 #include "glyphs.h"
 #include "panel_style.h"
 
@@ -262,36 +263,43 @@ void LaunchGlyph(QPainter& p, const QRectF& r, const QColor& ink) {
 
 }  // namespace
 
+namespace {
+
+QString Label(const char* picture) {
+  const std::string_view label = talvane::ButtonLabel(picture);
+  return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
+}
+
+}  // namespace
+
 void WriteButtons(MediaFolder& out) {
   out.SaveBitmap("Buttons/btn_Minimize.bmp", DrawStrip({kFormButton, {}, MinimiseGlyph}));
   out.SaveBitmap("Buttons/btn_Close.bmp", DrawStrip({kFormButton, {}, CloseGlyph, kRed}));
   out.SaveBitmap("Buttons/btn_smlPlay.bmp", DrawStrip({kFormButton, {}, PlayGlyph, kGreen}));
 
-  const std::pair<const char*, const char*> small[] = {
-      {"btn_ParentOK", "OK"},         {"btn_ParentCancel", "CANCEL"}, {"btn_ParentCompile", "COMPILE"},
-      {"btn_ParentHome", "HOME"},     {"btn_ParentReturn", "RETURN"}, {"btn_ParentSave", "SAVE"},
-      {"btn_ParentStart", "START"},   {"btn_New", "NEW"},             {"btn_Load", "LOAD"},
-      {"btn_Insert", "INSERT"},       {"btn_Delete", "DELETE"},       {"btn_Add", "ADD"},
-      {"btn_Edit", "EDIT"},           {"btn_Test", "TEST"},           {"btn_Script", "SCRIPT"},
-      {"btn_Play", "PLAY"},           {"btn_Assign", "ASSIGN"}};
-  for (const auto& [name, label] : small) {
+  // The labels are the program's own (it names the buttons to screen readers by them).
+  const char* const small[] = {"btn_ParentOK", "btn_ParentCancel", "btn_ParentCompile", "btn_ParentHome",
+                               "btn_ParentReturn", "btn_ParentSave", "btn_ParentStart", "btn_New",
+                               "btn_Load", "btn_Insert", "btn_Delete", "btn_Add",
+                               "btn_Edit", "btn_Test", "btn_Script", "btn_Play", "btn_Assign"};
+  for (const char* name : small) {
     // Amber marks the actions that change or commit something.
-    const QString l = QString::fromLatin1(label);
+    const QString l = Label(name);
     const bool commits = l == "SAVE" || l == "COMPILE" || l == "DELETE" || l == "ASSIGN";
     out.SaveBitmap(QStringLiteral("Buttons/%1.bmp").arg(name),
                    DrawStrip({kSmallButton, l, {}, commits ? kAmber : kCyan}));
   }
-  out.SaveBitmap("Buttons/btn_Microphone.bmp", DrawStrip({kMediumButton, "MICROPHONE SETUP", {}}));
-  out.SaveBitmap("Buttons/btn_VoiceTraining.bmp", DrawStrip({kMediumButton, "VOICE TRAINING", {}}));
+  out.SaveBitmap("Buttons/btn_Microphone.bmp", DrawStrip({kMediumButton, Label("btn_Microphone"), {}}));
+  out.SaveBitmap("Buttons/btn_VoiceTraining.bmp", DrawStrip({kMediumButton, Label("btn_VoiceTraining"), {}}));
 
-  out.SaveBitmap("Buttons/btn_LearningCenter.bmp", DrawStrip({kLargeButton, "LEARNING CENTER", LearningGlyph}));
+  out.SaveBitmap("Buttons/btn_LearningCenter.bmp", DrawStrip({kLargeButton, Label("btn_LearningCenter"), LearningGlyph}));
   out.SaveBitmap("Buttons/btn_Configuration.bmp",
-                 DrawStrip({kLargeButton, "SPEECH CONFIGURATION", ConfigurationGlyph}));
+                 DrawStrip({kLargeButton, Label("btn_Configuration"), ConfigurationGlyph}));
   out.SaveBitmap("Buttons/btn_ChecklistAssignments.bmp",
-                 DrawStrip({kLargeButton, "CHECKLIST ASSIGNMENTS", AssignmentsGlyph, kGreen}));
+                 DrawStrip({kLargeButton, Label("btn_ChecklistAssignments"), AssignmentsGlyph, kGreen}));
   out.SaveBitmap("Buttons/btn_ChecklistModification.bmp",
-                 DrawStrip({kLargeButton, "CHECKLIST MODIFICATION", ModificationGlyph, kAmber}));
-  out.SaveBitmap("Buttons/btn_Launch.bmp", DrawStrip({kLargeButton, "LAUNCH FSX", LaunchGlyph, kGreen, true}));
+                 DrawStrip({kLargeButton, Label("btn_ChecklistModification"), ModificationGlyph, kAmber}));
+  out.SaveBitmap("Buttons/btn_Launch.bmp", DrawStrip({kLargeButton, Label("btn_Launch"), LaunchGlyph, kGreen, true}));
 }
 
 }  // namespace media
