@@ -139,48 +139,33 @@ void ScreenNavigation::HideScreen(std::string_view name) {
 
 void ScreenNavigation::ShowTipFor(Form screen) { host_.SetTip(p_.screenTips[static_cast<std::size_t>(screen)]); }
 
+void ScreenNavigation::SetBarButton(int n, const char* word, Form screen, const char* picture, bool enabled,
+                                    const std::string& tip, bool visible, int left) {
+  SkinnedButton& b = ActionButton(n);
+  b.button_type = word;
+  b.form_name = screen;
+  b.picture = picture;
+  b.state = enabled ? kStateEnabled : kStateDisabled;
+  b.ToolTip = tip;
+  b.visible = visible;
+  b.left = left;
+  b.Changed();
+}
+
 void ScreenNavigation::SetEditScreenBar(Form screen, const std::string& saveTip, bool compileVisible, bool unsaved) {
-  SkinnedButton& save = ActionButton(1);
-  save.button_type = "save";
-  save.form_name = screen;
-  save.picture = "btn_ParentSave";
-  save.state = unsaved ? kStateEnabled : kStateDisabled;
-  save.ToolTip = saveTip;
-  save.visible = true;
-  save.left = kActionColumn2;
-
-  SkinnedButton& back = ActionButton(2);
-  back.button_type = "cancel";
-  back.form_name = screen;
-  back.picture = "btn_ParentHome";
-  back.ToolTip = kReturnHomeTip;
-  back.state = kStateEnabled;
-  back.visible = true;
-  back.left = kActionColumn1;
-
-  SkinnedButton& compile = ActionButton(3);
-  compile.button_type = "compile";
-  compile.form_name = screen;
-  compile.picture = "btn_ParentCompile";
-  compile.state = compileVisible && unsaved ? kStateEnabled : kStateDisabled;
-  compile.visible = compileVisible;
-  compile.left = kActionColumn2;
-  for (SkinnedButton* b : bar_) b->Changed();
+  SetBarButton(1, "save", screen, "btn_ParentSave", unsaved, saveTip, true, kActionColumn2);
+  SetBarButton(2, "cancel", screen, "btn_ParentHome", true, kReturnHomeTip, true, kActionColumn1);
+  SetBarButton(3, "compile", screen, "btn_ParentCompile", compileVisible && unsaved,
+               "Click to compile the speech recognition grammar files", compileVisible, kActionColumn2);
   ShowTipFor(screen);
 }
 
 void ScreenNavigation::SetReturnOnlyBar(Form screen, const std::string& returnTip) {
-  SkinnedButton& back = ActionButton(2);
-  back.button_type = "cancel";
-  back.form_name = screen;
-  back.picture = "btn_ParentReturn";
-  back.state = kStateEnabled;
-  back.ToolTip = returnTip;
-  back.visible = true;
-  back.left = kActionColumn1;
-  ActionButton(1).visible = false;
-  ActionButton(3).visible = false;
-  for (SkinnedButton* b : bar_) b->Changed();
+  SetBarButton(2, "cancel", screen, "btn_ParentReturn", true, returnTip, true, kActionColumn1);
+  for (int n : {1, 3}) {
+    ActionButton(n).visible = false;
+    ActionButton(n).Changed();
+  }
   ShowTipFor(screen);
 }
 

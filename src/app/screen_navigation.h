@@ -85,6 +85,9 @@ class ScreenNavigation {
   void ReturnHome();
 
  private:
+  void SetBarButton(int n, const char* word, Form screen, const char* picture, bool enabled, const std::string& tip,
+                    bool visible, int left);
+
   Program& p_;
   ScreenHost& host_;
   ButtonBoard& board_;

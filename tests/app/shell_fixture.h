@@ -9,22 +9,10 @@
 #include <set>
 
 #include "app/program_shell.h"
+#include "support/fake_window_probe.h"
 #include "support/test_support.h"
 
 namespace talvane::test {
-
-struct FakeProbe : platform::WindowProbe {
-  bool simulator = false, voice_module = false;
-  int close_requests = 0;
-  bool IsSimulatorRunning() const override { return simulator; }
-  bool IsVoiceModuleRunning() const override { return voice_module; }
-  bool CloseVoiceModule() override {
-    ++close_requests;
-    const bool was = voice_module;
-    voice_module = false;
-    return was;
-  }
-};
 
 struct RecordedHosts : ScreenHost, DialogHost, LauncherHost {
   std::vector<std::string> log;
@@ -116,7 +104,7 @@ class ShellTest : public ::testing::Test {
   RecordingUserInterface ui;
   Program p{program, ui};
   RecordedHosts hosts;
-  FakeProbe probe;
+  FakeWindowProbe probe;
   std::vector<std::pair<fs::path, std::string>> started;
   bool start_fails = false;
   ProgramShell shell{p, ShellHosts{hosts, hosts, hosts, probe, [this](const fs::path& f, const std::string& exe) {

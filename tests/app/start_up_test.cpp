@@ -5,6 +5,7 @@
 
 #include "app/start_up.h"
 #include "common/ini.h"
+#include "support/fake_window_probe.h"
 #include "support/test_support.h"
 
 namespace talvane {
@@ -27,17 +28,6 @@ void CopyProgramFolder(const fs::path& to) {
       fs::copy(e.path(), target, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
   }
 }
-
-struct FakeProbe : platform::WindowProbe {
-  bool simulator = false, voice_module = false;
-  int close_requests = 0;
-  bool IsSimulatorRunning() const override { return simulator; }
-  bool IsVoiceModuleRunning() const override { return voice_module; }
-  bool CloseVoiceModule() override {
-    ++close_requests;
-    return voice_module;
-  }
-};
 
 struct RecordedWindows : ProgramWindows {
   std::vector<std::string> calls;
@@ -75,7 +65,7 @@ class Start : public ::testing::Test {
   fs::path program = fsx / "Brevantix" / "Talvane";
   RecordingUserInterface ui;
   Program p{program, ui};
-  FakeProbe probe;
+  test::FakeWindowProbe probe;
   RecordedWindows windows;
 };
 
@@ -128,7 +118,7 @@ TEST_F(Start, RunningWindowsChooseTheFirstScreen) {
   };
   for (const Case& c : {Case{false, false, StartOutcome::kMainWindow, 0}, Case{false, true, StartOutcome::kMainWindow, 1},
                         Case{true, false, StartOutcome::kTrayStarter, 0}, Case{true, true, StartOutcome::kTrayStarter, 0}}) {
-    FakeProbe probe;
+    test::FakeWindowProbe probe;
     probe.simulator = c.simulator;
     probe.voice_module = c.voice;
     RecordedWindows shown;

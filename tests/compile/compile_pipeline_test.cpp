@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "grammar/category_list.h"
 #include "grammar/compile_pipeline.h"
+#include "support/fake_window_probe.h"
 #include "support/test_support.h"
 
 namespace talvane {
@@ -15,13 +16,6 @@ namespace {
 
 using test::ReadFile;
 using test::WriteFile;
-
-struct FakeWindows : platform::WindowProbe {
-  bool simulator = false, voice_module = false;
-  bool IsSimulatorRunning() const override { return simulator; }
-  bool IsVoiceModuleRunning() const override { return voice_module; }
-  bool CloseVoiceModule() override { return false; }
-};
 
 // Remembers whether the progress dialog was still up when a message came.
 struct UiProbe : RecordingUserInterface {
@@ -74,7 +68,7 @@ class compile_CompileAction : public ::testing::Test {
   CommandCatalogue catalogue;
   CategoryList categories;
   NavaidLists navaids;
-  FakeWindows windows;
+  test::FakeWindowProbe windows;
   std::vector<std::array<int, 3>> calls;
   bool ConfigChanged = true;
   int disabled = 0;

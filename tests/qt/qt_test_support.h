@@ -9,23 +9,11 @@
 #include <memory>
 
 #include "platform/instance_lock.h"
+#include "support/fake_window_probe.h"
 #include "support/test_support.h"
 #include "ui/program_main.h"
 
 namespace talvane::test {
-
-struct FakeWindows : platform::WindowProbe {
-  bool simulator = false, voice_module = false;
-  int close_requests = 0;
-  bool IsSimulatorRunning() const override { return simulator; }
-  bool IsVoiceModuleRunning() const override { return voice_module; }
-  bool CloseVoiceModule() override {
-    ++close_requests;
-    const bool was = voice_module;
-    voice_module = false;
-    return was;
-  }
-};
 
 // Copies the shipped program folder; the speech libraries are linked, not
 // copied (a library stays loaded for the life of the process).
@@ -41,7 +29,7 @@ class ProgramUnderTest {
   TempFolder root;
   fs::path fsx = root / "FSX";
   fs::path program = fsx / "Brevantix" / "Talvane";
-  FakeWindows probe;
+  FakeWindowProbe probe;
   std::unique_ptr<platform::FileInstanceLock> lock;
   std::vector<std::string> started;
   int exits = 0;
