@@ -51,8 +51,8 @@ std::optional<std::filesystem::path> HelpPage(const std::filesystem::path& progr
 }
 
 void HelpCentre::Load() {
+  // The title reads "Welcome" even when its page is missing.
   page.clear();
-  title.clear();
   Select(kWelcomeKey, "Welcome");
   title = "Welcome";
 }

@@ -54,7 +54,7 @@ QString DialogText(const std::string& ansi) {
 }
 
 DialogForm::DialogForm(ProgramShell& shell, Form form, const char* objectName)
-    : QWidget(nullptr, Qt::Dialog | Qt::FramelessWindowHint), shell_(shell) {
+    : QWidget(nullptr, Qt::Dialog | Qt::FramelessWindowHint), shell_(shell), form_(form) {
   setObjectName(objectName);
   setWindowTitle("Talvane");
   background_ = LoadMedia(shell.p.ctx.program_folder, "\\Media\\Forms\\Msg_BG.bmp", false);
@@ -89,11 +89,9 @@ void DialogForm::FitHeight(int contentBottom) {
 }
 
 SkinnedButtonWidget* DialogForm::AddButton(const char* name, const char* word, const char* picture) {
-  const Form form = *FormByName(objectName().toStdString());
-  SkinnedButton& b = shell_.buttons.Add(ButtonKind::SmallButton, form, name);
+  SkinnedButton& b = shell_.buttons.Add(ButtonKind::SmallButton, form_, name);
   b.button_type = word;
   b.picture = picture;
-  b.form_name = form;
   return new SkinnedButtonWidget(shell_, b, this);
 }
 

@@ -32,6 +32,7 @@ class DialogForm : public QWidget {
   SkinnedButtonWidget* AddButton(const char* name, const char* word, const char* picture);
 
   ProgramShell& shell_;
+  Form form_;
   QPixmap background_;
   QLabel* title_;
   QLabel* icon_;

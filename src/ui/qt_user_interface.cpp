@@ -22,6 +22,19 @@ void QtUserInterface::Attach(ProgramShell& shell, const QWidget* mainWindow,
   splash_status_ = std::move(splashStatus);
 }
 
+QWidget* QtUserInterface::ExistingForm(Form f) const {
+  switch (f) {
+    case Form::frm_Message:
+      return message_.get();
+    case Form::frm_Input:
+      return input_.get();
+    case Form::frm_Progress:
+      return progress_.get();
+    default:
+      return nullptr;
+  }
+}
+
 MessageForm* QtUserInterface::messageForm() {
   if (!message_) message_ = std::make_unique<MessageForm>(*shell_);
   return message_.get();

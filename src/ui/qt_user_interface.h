@@ -45,6 +45,9 @@ class QtUserInterface : public UserInterface, public DialogHost {
   // Deletes the dialogs while the shell their buttons belong to still lives.
   void DestroyForms();
 
+  // The dialog window of that form once it exists, else null.
+  QWidget* ExistingForm(Form f) const;
+
   MessageForm* messageForm();
   InputForm* inputForm();
   ProgressForm* progressForm();

@@ -83,13 +83,8 @@ QWidget* QtWindows::Window(Form f) const {
       return starter_.get();
     case Form::frm_Message:
     case Form::frm_Input:
-    case Form::frm_Progress: {
-      if (!shell_->p.IsLoaded(f)) return nullptr;
-      auto& ui = const_cast<QtUserInterface&>(ui_);
-      if (f == Form::frm_Message) return ui.messageForm();
-      if (f == Form::frm_Input) return ui.inputForm();
-      return ui.progressForm();
-    }
+    case Form::frm_Progress:
+      return ui_.ExistingForm(f);
     default:
       return Screen(f);
   }
