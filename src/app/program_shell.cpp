@@ -85,8 +85,12 @@ void ProgramShell::AddDialogActions() {
   });
   dialogs.OnMessageOk("checklist_backup", [this] {
     dialogs.host().HideMessage();
-    KneeboardSources sources = p.kneeboardSources();
-    UpdateAllKneeboardChecklists(p.ctx, p.aircraft, p.assignments, sources);
+    // Thousands of pages may be written: the speech thread does it while
+    // the windows keep painting (its reports come back to the window thread).
+    p.libraries.Speech().Call([this] {
+      KneeboardSources sources = p.kneeboardSources();
+      return UpdateAllKneeboardChecklists(p.ctx, p.aircraft, p.assignments, sources);
+    });
   });
   dialogs.OnMessageOk("delete_grammar", [this] {
     configuration.DeleteGrammar();

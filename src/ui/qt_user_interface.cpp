@@ -2,12 +2,41 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QThread>
+#include <type_traits>
 
 #include "common/text.h"
 
 namespace talvane::ui {
 
+namespace {
+
+// Runs `f` on the window thread. Work on the speech thread (a kneeboard
+// update, a library that cannot be loaded) may report: its dialogs are shown
+// by the window thread while the speech thread waits for the answer. The
+// window thread is then waiting for the speech thread's job, running events.
+template <class F>
+auto OnWindowThread(F&& f) {
+  using R = std::invoke_result_t<F&>;
+  if (QThread::currentThread() == QCoreApplication::instance()->thread()) return f();
+  if constexpr (std::is_void_v<R>) {
+    QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<F>(f), Qt::BlockingQueuedConnection);
+  } else {
+    R result{};
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { result = f(); }, Qt::BlockingQueuedConnection);
+    return result;
+  }
+}
+
+}  // namespace
+
+QtUserInterface::QtUserInterface(std::function<void()> exit)
+    : exit_(std::move(exit)), thread_(QThread::currentThread()) {}
+
 QtUserInterface::~QtUserInterface() = default;
+
+QThread* QtUserInterface::thread() const { return thread_; }
 
 void QtUserInterface::DestroyForms() {
   message_.reset();
@@ -72,6 +101,7 @@ void QtUserInterface::EndModal(QWidget* form, std::vector<QEventLoop*>& loops) {
 }
 
 void QtUserInterface::ShowMessage(const Message& m) {
+  if (QThread::currentThread() != thread()) return OnWindowThread([&] { ShowMessage(m); });
   MessageForm* form = messageForm();
   form->SetUp(m);
   form->Centre(main_window_);
@@ -108,6 +138,7 @@ void QtUserInterface::SetCaptureTimer(bool on) {
 }
 
 std::optional<std::string> QtUserInterface::BrowseForFile(const FileDialog& d) {
+  if (QThread::currentThread() != thread()) return OnWindowThread([&] { return BrowseForFile(d); });
   // "Description|*.ext" becomes Qt's "Description (*.ext)" when the
   // description does not already name the pattern.
   QString filter = FromAnsi(d.filter);
@@ -122,6 +153,7 @@ std::optional<std::string> QtUserInterface::BrowseForFile(const FileDialog& d) {
 }
 
 void QtUserInterface::ShowProgress(const std::string& title, const std::string& text) {
+  if (QThread::currentThread() != thread()) return OnWindowThread([&] { ShowProgress(title, text); });
   ProgressForm* form = progressForm();
   form->SetUp(title, text);
   form->Centre(main_window_);
@@ -131,21 +163,25 @@ void QtUserInterface::ShowProgress(const std::string& title, const std::string& 
 }
 
 void QtUserInterface::UpdateProgress(const std::string& text, double percent) {
+  if (QThread::currentThread() != thread()) return OnWindowThread([&] { UpdateProgress(text, percent); });
   progressForm()->Update(text, percent);
   ProcessEvents();
 }
 
 void QtUserInterface::HideProgress() {
+  if (QThread::currentThread() != thread()) return OnWindowThread([&] { HideProgress(); });
   if (progress_) progress_->hide();
 }
 
 void QtUserInterface::SetSplashStatus(const std::string& text) {
+  if (QThread::currentThread() != thread()) return OnWindowThread([&] { SetSplashStatus(text); });
   splash_texts.push_back(text);
   if (splash_status_) splash_status_(text);
   ProcessEvents();
 }
 
 void QtUserInterface::ExitProgram() {
+  if (QThread::currentThread() != thread()) return OnWindowThread([&] { ExitProgram(); });
   // The exit steps run once, even where a fatal message's OK and its caller
   // both end the program.
   if (exiting_) return;
@@ -154,6 +190,7 @@ void QtUserInterface::ExitProgram() {
 }
 
 void QtUserInterface::ProcessEvents() {
+  if (QThread::currentThread() != thread()) return;  // the window thread is running events already
   // Windows repaint and timers run; the user's input waits, as it would
   // behind a modal dialog.
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

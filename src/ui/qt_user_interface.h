@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QEventLoop>
+#include <QThread>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -19,7 +20,9 @@ namespace talvane::ui {
 class QtUserInterface : public UserInterface, public DialogHost {
  public:
   // `exit` ends the process (the program's exit steps run first).
-  explicit QtUserInterface(std::function<void()> exit) : exit_(std::move(exit)) {}
+  // Made on the window thread. The UserInterface calls may come from any
+  // thread: they are carried out on the window thread.
+  explicit QtUserInterface(std::function<void()> exit);
   ~QtUserInterface() override;
 
   // The shell and the main window exist once the program object does.
@@ -62,7 +65,10 @@ class QtUserInterface : public UserInterface, public DialogHost {
   void RunModal(QWidget* form, std::vector<QEventLoop*>& loops);
   static void EndModal(QWidget* form, std::vector<QEventLoop*>& loops);
 
+  QThread* thread() const;
+
   std::function<void()> exit_;
+  QThread* thread_;
   bool exiting_ = false;
   ProgramShell* shell_ = nullptr;
   const QWidget* main_window_ = nullptr;

@@ -157,6 +157,30 @@ class DialogsTest : public QObject {
     QVERIFY(!f->isVisible());
   }
 
+  void aReportFromTheSpeechThreadIsShownByTheWindowThread() {
+    ProgramUnderTest t;
+    t.Start();
+    DialogAnswerer answers(*t);
+    QThread* shownOn = nullptr;
+    t->shell.dialogs.OnMessageOk("from_speech", [&] {
+      shownOn = QThread::currentThread();
+      t->ui.HideMessage();
+    });
+    Message m = Msg("Checklist Update Error", "a page could not be written");
+    m.id = "from_speech";
+    t->program.libraries.Speech().Call([&] {
+      t->ui.ShowMessage(m);
+      t->ui.ShowProgress("Working", "step");
+      t->ui.UpdateProgress("step 2", 50);
+      t->ui.HideProgress();
+      return 0;
+    });
+    QCOMPARE(answers.seen.size(), std::size_t(1));
+    QCOMPARE(answers.seen[0].title, std::string("Checklist Update Error"));
+    QCOMPARE(shownOn, QCoreApplication::instance()->thread());
+    QCOMPARE(t->ui.progressForm()->percent->text(), QString("50%"));
+  }
+
   void longWorkOnTheSpeechThreadLeavesTheWindowsPainting() {
     ProgramUnderTest t;
     t.Start();
