@@ -12,7 +12,9 @@ ProgramShell::ProgramShell(Program& program, ShellHosts hosts)
       dialogs(hosts.dialogs),
       launcher(program, nav, hosts.windows, std::move(hosts.start), hosts.launcher),
       help(program.ctx.program_folder),
-      configuration(program.catalogue) {
+      configuration(program.catalogue),
+      test_screen(program, nav, configuration),
+      microphone(program.settings.microphone) {
   configuration.on_changed = [this] {
     nav.ActionButton(1).SetState(kStateEnabled);
     nav.ActionButton(3).SetState(kStateEnabled);
@@ -20,6 +22,18 @@ ProgramShell::ProgramShell(Program& program, ShellHosts hosts)
   AddMainWindowActions();
   AddHomeActions();
   AddDialogActions();
+  AddTestAndMicrophoneActions();
+}
+
+void ProgramShell::AddTestAndMicrophoneActions() {
+  ActionTable& small = dispatch.Table(ButtonKind::SmallButton);
+  small.Set(Form::frm_Configure, "test_grammar", [this](SkinnedButton&) { test_screen.Open(); });
+  small.Set(Form::frm_Test, "start", [this](SkinnedButton&) { test_screen.Start(); });
+  small.Set(Form::frm_Test, "cancel", [this](SkinnedButton&) { test_screen.Return(); });
+  dispatch.Table(ButtonKind::MediumButton).Set(Form::frm_Configure, "microphone_setup", [this](SkinnedButton&) {
+    microphone.Begin();
+    dialogs.ShowInput(MicrophoneRequest(p.settings.microphone));
+  });
 }
 
 void ProgramShell::OpenScreen(Form screen) {

@@ -13,8 +13,10 @@
 #include "app/dialog_actions.h"
 #include "app/help_centre.h"
 #include "app/launcher.h"
+#include "app/microphone_capture.h"
 #include "app/screen_navigation.h"
 #include "app/speech_configuration.h"
+#include "app/test_screen.h"
 
 namespace talvane {
 
@@ -41,6 +43,9 @@ class ProgramShell {
   Launcher launcher;
   HelpCentre help;
   SpeechConfiguration configuration;
+  // The grammar test screen and the microphone switch capture.
+  TestScreen test_screen;
+  MicrophoneCapture microphone;
 
   // Run when a screen is opened from the home screen, after it is shown:
   // the screen resets or refills itself.
@@ -54,6 +59,7 @@ class ProgramShell {
   void AddMainWindowActions();
   void AddHomeActions();
   void AddDialogActions();
+  void AddTestAndMicrophoneActions();
   void AskRestart(Form screen);
 };
 
