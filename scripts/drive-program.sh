@@ -89,6 +89,31 @@ shot 05-help-topic
 # RETURN (action button 2 at 581, 556).
 click "$MAIN" $((581 + 47)) $((556 + 17))
 shot 06-home-again
+# The grammar test screen and the microphone switch, both reached from the
+# speech configuration screen (SPEECH CONFIGURATION at (40, 120) of the
+# home screen; TEST at (685, 176) and MICROPHONE SETUP at (15, 340) of the
+# configuration screen).
+click "$MAIN" $((5 + 40 + 154)) $((101 + 120 + 29))
+click "$MAIN" $((5 + 685 + 47)) $((101 + 176 + 17))
+# The test grammar is compiled and the engine started before it shows.
+sleep 3
+shot 07-grammar-test
+# RETURN goes back to the configuration screen.
+click "$MAIN" $((581 + 47)) $((556 + 17))
+click "$MAIN" $((5 + 15 + 91)) $((101 + 340 + 17))
+if MIC=$(window "Microphone Switch" 2>/dev/null); then
+  # Shift+M is captured as "shift+m", not typed.
+  xdotool key --window "$MIC" shift+m
+  sleep 0.5
+  shot 08-microphone-switch
+  # Cancel sits at the dialog's right, 20 pixels in and 14 up; OK beside it.
+  eval "$(xdotool getwindowgeometry --shell "$MIC")"
+  click "$MIC" $((WIDTH - 20 - 47)) $((HEIGHT - 14 - 17))
+else
+  echo "the configuration screen offers no microphone setup yet: no screenshot of it"
+fi
+# HOME.
+click "$MAIN" $((581 + 47)) $((556 + 17))
 # The close button ends the program.
 click "$MAIN" $((760 + 16)) $((10 + 16))
 for _ in $(seq 1 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done

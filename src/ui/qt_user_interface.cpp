@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QThread>
 #include <type_traits>
 
@@ -29,6 +31,55 @@ auto OnWindowThread(F&& f) {
   }
 }
 
+// The input dialog's text box in the microphone mode: a key pressed is
+// captured as the switch, not typed.
+class MicrophoneKeys : public QObject {
+ public:
+  MicrophoneKeys(ProgramShell& shell, QLineEdit* edit) : QObject(edit), shell_(shell), edit_(edit) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (watched != edit_ || (e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease)) return false;
+    if (Lower(Trim(shell_.dialogs.CurrentInputId)) != kMicSwitchId) return false;
+    const auto* k = static_cast<QKeyEvent*>(e);
+    // Shift, Ctrl and Alt are waited past: they go with the key pressed next.
+    switch (k->key()) {
+      case Qt::Key_Shift:
+      case Qt::Key_Control:
+      case Qt::Key_Alt:
+      case Qt::Key_AltGr:
+      case Qt::Key_Meta:
+        return true;
+      default:
+        break;
+    }
+    if (e->type() == QEvent::KeyRelease) {
+      if (!k->isAutoRepeat()) edit_->setText(FromAnsi(shell_.microphone.KeyText()));
+      return true;
+    }
+    CaptureKey key;
+    if (k->key() > ' ' && k->key() < 0x7f) key.text = static_cast<char32_t>(k->key());
+    // X11 key codes 10 to 19 are the digit row's 1 to 9 and 0 on every
+    // layout: Shift with a digit types a symbol that differs by layout.
+    if (QGuiApplication::platformName() == "xcb" && k->nativeScanCode() >= 10 && k->nativeScanCode() <= 19)
+      key.digit_row = static_cast<int>(k->nativeScanCode() - 9) % 10;
+    const Qt::KeyboardModifiers m = k->modifiers();
+    key.keypad = m.testFlag(Qt::KeypadModifier);
+    key.shift = m.testFlag(Qt::ShiftModifier);
+    key.ctrl = m.testFlag(Qt::ControlModifier);
+    key.alt = m.testFlag(Qt::AltModifier);
+    if (shell_.microphone.KeyDown(key))
+      edit_->clear();
+    else
+      QApplication::beep();
+    return true;
+  }
+
+ private:
+  ProgramShell& shell_;
+  QLineEdit* edit_;
+};
+
 }  // namespace
 
 QtUserInterface::QtUserInterface(std::function<void()> exit)
@@ -49,6 +100,10 @@ void QtUserInterface::Attach(ProgramShell& shell, const QWidget* mainWindow,
   shell_ = &shell;
   main_window_ = mainWindow;
   splash_status_ = std::move(splashStatus);
+  // The microphone switch capture scans the joysticks on each tick.
+  on_capture_tick = [this] {
+    if (const auto text = shell_->microphone.Tick(); text && input_) input_->edit->setText(FromAnsi(*text));
+  };
 }
 
 QWidget* QtUserInterface::ExistingForm(Form f) const {
@@ -72,6 +127,7 @@ MessageForm* QtUserInterface::messageForm() {
 InputForm* QtUserInterface::inputForm() {
   if (!input_) {
     input_ = std::make_unique<InputForm>(*shell_);
+    input_->edit->installEventFilter(new MicrophoneKeys(*shell_, input_->edit));
     QObject::connect(&input_->capture, &QTimer::timeout, [this] {
       if (on_capture_tick) on_capture_tick();
     });

@@ -4,6 +4,7 @@
 #include <QCursor>
 
 #include "ui/media.h"
+#include "ui/test_form.h"
 
 namespace talvane::ui {
 
@@ -67,7 +68,7 @@ QWidget* QtWindows::DefaultScreen(Form f) {
     case Form::frm_Assign:
       return new PlainScreen(*shell_, f, "\\Media\\Forms\\Assign_BG.bmp");
     case Form::frm_Test:
-      return new PlainScreen(*shell_, f, "\\Media\\Forms\\Test_BG.bmp");
+      return new TestForm(*shell_);
     default:
       return new PlainScreen(*shell_, f, "\\Media\\Forms\\Sub_BG.bmp");
   }
