@@ -89,6 +89,27 @@ shot 05-help-topic
 # RETURN (action button 2 at 581, 556).
 click "$MAIN" $((581 + 47)) $((556 + 17))
 shot 06-home-again
+# Checklist editor (home button at 40, 280): a new checklist with one step.
+click "$MAIN" $((5 + 40 + 154)) $((101 + 280 + 29))
+# NEW (at 14, 398 of the screen), a name typed into the input dialog, OK.
+click "$MAIN" $((5 + 14 + 47)) $((101 + 398 + 17))
+NEWNAME=$(window "New Checklist")
+sleep 0.3
+xdotool type --delay 40 "Demo Checklist"
+press_ok "$NEWNAME"
+# INSERT (at 218, 398) twice.
+click "$MAIN" $((5 + 218 + 47)) $((101 + 398 + 17))
+click "$MAIN" $((5 + 218 + 47)) $((101 + 398 + 17))
+shot 07-checklist-editor
+click "$MAIN" $((581 + 47)) $((556 + 17))
+
+# Assignments (home button at 40, 200): the first aircraft maker chosen.
+click "$MAIN" $((5 + 40 + 154)) $((101 + 200 + 29))
+click "$MAIN" $((5 + 14 + 60)) $((101 + 42 + 10))
+xdotool key Right Down Right Down
+sleep 0.5
+shot 08-assignments
+click "$MAIN" $((581 + 47)) $((556 + 17))
 # The close button ends the program.
 click "$MAIN" $((760 + 16)) $((10 + 16))
 for _ in $(seq 1 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done

@@ -114,19 +114,6 @@ void ProgramShell::AddDialogActions() {
   dialogs.OnInputOk("edit_grammar", answer(&SpeechConfiguration::EditGrammar));
   dialogs.OnInputOk("add_readback", answer(&SpeechConfiguration::AddReadback));
   dialogs.OnInputOk("edit_readback", answer(&SpeechConfiguration::EditReadback));
-  dialogs.OnInputOk("new_checklist", [this](const std::string& text) {
-    const std::string name = Trim(text);
-    if (!name.empty()) {
-      ChecklistModel& m = p.checklists;
-      m.CurrentChecklistName = name;
-      for (auto& section : m.ChecklistSection) section.steps.clear();
-      m.CurrentSectionIndex = 0;
-      m.CurrentPage = m.LastPage = 0;
-      m.CurrentStepIndex = 0;
-      if (const auto& opened = on_screen_opened[static_cast<std::size_t>(Form::frm_Modify)]) opened();
-    }
-    dialogs.host().HideInput();
-  });
   dialogs.OnInputOk(kMicSwitchId, [this](const std::string& text) {
     p.settings.microphone = text;
     SaveMicrophone(p.ctx, p.settings);

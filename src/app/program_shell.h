@@ -9,7 +9,9 @@
 #include <array>
 #include <functional>
 
+#include "app/assignment_screen.h"
 #include "app/button_actions.h"
+#include "app/checklist_editor.h"
 #include "app/dialog_actions.h"
 #include "app/help_centre.h"
 #include "app/launcher.h"
@@ -45,6 +47,10 @@ class ProgramShell {
   // Run when a screen is opened from the home screen, after it is shown:
   // the screen resets or refills itself.
   std::array<std::function<void()>, kFormCount> on_screen_opened;
+
+  // The checklist screens; they set their on_screen_opened entries.
+  ChecklistEditor checklist_editor{*this};
+  AssignmentScreen assignment_screen{*this};
 
   // The home screen's view of a screen change: `screen` replaces the current
   // one; the caller then sets the action bar.
