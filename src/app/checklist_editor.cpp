@@ -61,6 +61,13 @@ ChecklistModel& ChecklistEditor::model() { return shell_.p.checklists; }
 
 ChecklistSection& ChecklistEditor::section() {
   ChecklistModel& m = model();
+  // Until "new" or "load" names a checklist the sections in memory are the
+  // last one's (or the kneeboard writer's): they are not on show, and no
+  // edit can reach them.
+  if (m.CurrentChecklistName.empty()) {
+    none_.steps.clear();
+    return none_;
+  }
   return m.ChecklistSection[static_cast<std::size_t>(std::clamp<int>(m.CurrentSectionIndex, 0, kSectionCount - 1))];
 }
 
@@ -114,6 +121,8 @@ void ChecklistEditor::Reset() {
   m.CurrentChecklistName.clear();
   ChecklistLabel.clear();
   m.CurrentSectionIndex = m.CurrentPage = m.LastPage = m.CurrentStepIndex = 0;
+  SectionLabel = kSectionEditorNames[0];
+  ShowPage();
   SetModified(false);
 }
 
@@ -246,7 +255,7 @@ void ChecklistEditor::PronunciationChanged(const std::string& text) {
 }
 
 void ChecklistEditor::ResponsesClicked(const std::vector<bool>& selected) {
-  if (Loading) return;
+  if (Loading || model().CurrentChecklistName.empty()) return;
   for (std::size_t i = 0; i < fields.validResponses.size() && i < selected.size(); ++i)
     fields.validResponses[i].selected = selected[i];
   SetModified(true);
@@ -308,6 +317,7 @@ void ChecklistEditor::Opened(const std::string& name) {
 
 void ChecklistEditor::Insert() {
   ChecklistModel& m = model();
+  if (m.CurrentChecklistName.empty()) return;
   ChecklistSection& sec = section();
   if (sec.steps.empty()) {
     sec.steps.push_back(NewChecklistStep());

@@ -93,6 +93,7 @@ class ChecklistEditor {
   void RefreshRow();
 
   ProgramShell& shell_;
+  ChecklistSection none_;  // what is on show while no checklist is open
 };
 
 }  // namespace talvane

@@ -280,7 +280,7 @@ TEST_F(ChecklistEditorTest, LoadReadsTheChosenNameFromTheChecklistsFolder) {
   EXPECT_EQ(p.checklists.CurrentChecklistName, "light single piston");
 }
 
-TEST_F(ChecklistEditorTest, OpeningAgainResetsButKeepsTheSectionsInMemory) {
+TEST_F(ChecklistEditorTest, OpeningAgainShowsNoChecklistButKeepsTheSectionsInMemory) {
   WithSteps(3);
   editor.ChallengeChanged("edited");
   shell.nav.ReturnHome();
@@ -291,6 +291,17 @@ TEST_F(ChecklistEditorTest, OpeningAgainResetsButKeepsTheSectionsInMemory) {
   EXPECT_TRUE(Button("btn_Insert").disabled());
   EXPECT_TRUE(Button("btn_Delete").disabled());
   EXPECT_EQ(Section().steps.size(), 3u);
+
+  // The steps left in memory are neither shown nor edited before new or load.
+  EXPECT_TRUE(editor.Rows.empty());
+  editor.SelectSection(0);
+  EXPECT_TRUE(editor.Rows.empty());
+  editor.ChallengeChanged("stray");
+  editor.ResponsesClicked(std::vector<bool>(editor.fields.validResponses.size(), true));
+  editor.Insert();
+  EXPECT_FALSE(editor.Modified);
+  EXPECT_EQ(Section().steps.size(), 3u);
+  EXPECT_EQ(Section().steps[0].challenge.trimmed(), "edited");
 }
 
 }  // namespace
