@@ -203,18 +203,10 @@ void AssignmentScreen::Save() {
   Program& p = shell_.p;
   // A failure is told by the writer itself; the confirmation follows anyway.
   SaveChecklistAssignments(p.ctx, p.assignments);
-  Message m;
-  m.title = "Checklist Assignments Saved";
-  if (shell_.windows.IsSimulatorRunning() && shell_.windows.IsVoiceModuleRunning()) {
-    m.text = Paragraphs({"The checklist assignments have been saved.  In order to use these changes in FSX, the Speech "
-                         "Recognition engine needs to be restarted.",
-                         "Press OK to restart, Cancel to continue without restarting."});
-    m.cancel = true;
-    m.id = "cassign_restart";
-  } else {
-    m.text = Paragraphs({"The checklist assignments have been saved.", "Please press OK to continue..."});
-  }
-  p.ctx.ui.ShowMessage(m);
+  shell_.ShowSaved("Checklist Assignments Saved", "The checklist assignments have been saved.",
+                   "The checklist assignments have been saved.  In order to use these changes in FSX, the Speech "
+                   "Recognition engine needs to be restarted.",
+                   "cassign_restart");
   shell_.nav.ActionButton(1).SetState(kStateDisabled);
 }
 

@@ -230,28 +230,32 @@ void ChecklistEditor::RefreshRow() {
   if (on_row_changed) on_row_changed(row);
 }
 
-void ChecklistEditor::ChallengeChanged(const std::string& text) {
-  fields.challenge = text;
-  if (Loading || section().steps.empty()) return;
-  section().steps[static_cast<std::size_t>(model().CurrentStepIndex)].challenge = Trim(text);
-  RefreshRow();
+ChecklistStep* ChecklistEditor::Typed(std::string& box, const std::string& text) {
+  box = text;
+  if (Loading || section().steps.empty()) return nullptr;
   SetModified(true);
+  return &section().steps[static_cast<std::size_t>(model().CurrentStepIndex)];
+}
+
+void ChecklistEditor::ChallengeChanged(const std::string& text) {
+  if (ChecklistStep* step = Typed(fields.challenge, text)) {
+    step->challenge = Trim(text);
+    RefreshRow();
+  }
 }
 
 void ChecklistEditor::ResponseChanged(const std::string& text) {
-  fields.responseText = text;
-  if (Loading || section().steps.empty()) return;
-  section().steps[static_cast<std::size_t>(model().CurrentStepIndex)].responseText = Trim(text);
-  RefreshRow();
-  SetModified(true);
+  if (ChecklistStep* step = Typed(fields.responseText, text)) {
+    step->responseText = Trim(text);
+    RefreshRow();
+  }
 }
 
 void ChecklistEditor::PronunciationChanged(const std::string& text) {
-  fields.pronunciation = text;
-  if (Loading || section().steps.empty()) return;
-  section().steps[static_cast<std::size_t>(model().CurrentStepIndex)].pronunciation = Trim(text);
-  SetButton("play", !Trim(text).empty());
-  SetModified(true);
+  if (ChecklistStep* step = Typed(fields.pronunciation, text)) {
+    step->pronunciation = Trim(text);
+    SetButton("play", !Trim(text).empty());
+  }
 }
 
 void ChecklistEditor::ResponsesClicked(const std::vector<bool>& selected) {
@@ -371,19 +375,10 @@ void ChecklistEditor::Save() {
   SetModified(false);
   // The assignment screen lists the new file too.
   LoadChecklistNames(p.ctx, model());
-  if (shell_.windows.IsSimulatorRunning() && shell_.windows.IsVoiceModuleRunning()) {
-    Message m;
-    m.title = "Checklist Modifications Saved";
-    m.text = Paragraphs({"The checklist modifications have been saved.  In order to use these changes in FSX, the "
-                         "Speech Recognition engine needs to be restarted.",
-                         "Press OK to restart, Cancel to continue without restarting."});
-    m.cancel = true;
-    m.id = "cmod_restart";
-    p.ctx.ui.ShowMessage(m);
-  } else {
-    p.ctx.Tell("Checklist Modifications Saved",
-               Paragraphs({"The checklist modifications have been saved.", kPressOkToContinue}), kIconInformation);
-  }
+  shell_.ShowSaved("Checklist Modifications Saved", "The checklist modifications have been saved.",
+                   "The checklist modifications have been saved.  In order to use these changes in FSX, the Speech "
+                   "Recognition engine needs to be restarted.",
+                   "cmod_restart");
 }
 
 }  // namespace talvane

@@ -91,6 +91,9 @@ class ChecklistEditor {
   // A checklist replaced by "new" or "load": its first section on show.
   void Opened(const std::string& name);
   void RefreshRow();
+  // A text box typed into: the box's text kept, and the open step to
+  // change, or nullptr while the box is being filled or there is no step.
+  ChecklistStep* Typed(std::string& box, const std::string& text);
 
   ProgramShell& shell_;
   ChecklistSection none_;  // what is on show while no checklist is open

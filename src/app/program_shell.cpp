@@ -71,6 +71,20 @@ void ProgramShell::AskRestart(Form screen) {
   launcher.RestartVoiceModule();
 }
 
+void ProgramShell::ShowSaved(const std::string& title, const std::string& savedText, const std::string& restartText,
+                             const char* restartId) {
+  Message m;
+  m.title = title;
+  if (windows.IsSimulatorRunning() && windows.IsVoiceModuleRunning()) {
+    m.text = Paragraphs({restartText, "Press OK to restart, Cancel to continue without restarting."});
+    m.cancel = true;
+    m.id = restartId;
+  } else {
+    m.text = Paragraphs({savedText, "Please press OK to continue..."});
+  }
+  p.ctx.ui.ShowMessage(m);
+}
+
 void ProgramShell::AddDialogActions() {
   ActionTable& small = dispatch.Table(ButtonKind::SmallButton);
   small.Set(Form::frm_Message, "ok", [this](SkinnedButton&) { dialogs.MessageOk(); });

@@ -51,6 +51,10 @@ class ProgramShell {
   // The checklist screens; they set their on_screen_opened entries.
   ChecklistEditor checklist_editor{*this};
   AssignmentScreen assignment_screen{*this};
+  // A save's confirmation: `restartText` and the restart offer `restartId`
+  // when the simulator and the voice module both run, else `savedText`.
+  void ShowSaved(const std::string& title, const std::string& savedText, const std::string& restartText,
+                 const char* restartId);
 
   // The home screen's view of a screen change: `screen` replaces the current
   // one; the caller then sets the action bar.

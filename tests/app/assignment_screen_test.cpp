@@ -117,11 +117,6 @@ TEST_F(AssignmentScreenTest, ClickingAnAircraftShowsItsNamesChecklistAndThumbnai
   EXPECT_EQ(screen.ChecklistLabel, "");
   EXPECT_EQ(screen.SelectedChecklist, -1);
   EXPECT_EQ(screen.Thumbnail, "");
-
-  // A type node selects it without showing an aircraft.
-  screen.ClickNode("KEY_1001000");
-  EXPECT_EQ(screen.selection, (TreeSelection{0, 0, -1}));
-  EXPECT_EQ(screen.VariationLabel, "Std");
 }
 
 TEST_F(AssignmentScreenTest, AssignIsEnabledOnlyForAVariation) {
