@@ -114,6 +114,42 @@ else
 fi
 # HOME.
 click "$MAIN" $((581 + 47)) $((556 + 17))
+
+# Checklist editor (home button at 40, 280): a new checklist with a step,
+# then a shipped checklist loaded and one of its steps chosen.
+click "$MAIN" $((5 + 40 + 154)) $((101 + 280 + 29))
+# NEW (at 14, 398 of the screen), a name typed into the input dialog, OK
+# (left of CANCEL).
+click "$MAIN" $((5 + 14 + 47)) $((101 + 398 + 17))
+NEWNAME=$(window "New Checklist")
+sleep 0.3
+# Without a window manager the keys go to the window under the pointer.
+xdotool mousemove --window "$NEWNAME" 40 20
+xdotool type --delay 40 "Demo Checklist"
+eval "$(xdotool getwindowgeometry --shell "$NEWNAME")"
+click "$NEWNAME" $((WIDTH - 20 - 95 - 10 - 47)) $((HEIGHT - 14 - 17))
+# INSERT (at 218, 398).
+click "$MAIN" $((5 + 218 + 47)) $((101 + 398 + 17))
+# LOAD (at 116, 398): the file dialog opens in the Checklists folder.
+click "$MAIN" $((5 + 116 + 47)) $((101 + 398 + 17))
+OPEN=$(window "Select Checklist File to Modify")
+sleep 0.5
+xdotool mousemove --window "$OPEN" 300 100
+xdotool type --delay 30 "Light Single Piston.dat"
+xdotool key Return
+sleep 1
+# The fourth step of the list (rows of 14 pixels below its header).
+click "$MAIN" $((5 + 14 + 100)) $((101 + 98 + 26 + 14 * 3))
+shot 09-checklist-editor
+click "$MAIN" $((581 + 47)) $((556 + 17))
+
+# Assignments (home button at 40, 200): the first aircraft maker chosen.
+click "$MAIN" $((5 + 40 + 154)) $((101 + 200 + 29))
+click "$MAIN" $((5 + 14 + 60)) $((101 + 42 + 10))
+xdotool key Right Down Right Down
+sleep 0.5
+shot 10-assignments
+click "$MAIN" $((581 + 47)) $((556 + 17))
 # The close button ends the program.
 click "$MAIN" $((760 + 16)) $((10 + 16))
 for _ in $(seq 1 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done

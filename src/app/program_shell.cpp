@@ -85,6 +85,20 @@ void ProgramShell::AskRestart(Form screen) {
   launcher.RestartVoiceModule();
 }
 
+void ProgramShell::ShowSaved(const std::string& title, const std::string& savedText, const std::string& restartText,
+                             const char* restartId) {
+  Message m;
+  m.title = title;
+  if (windows.IsSimulatorRunning() && windows.IsVoiceModuleRunning()) {
+    m.text = Paragraphs({restartText, "Press OK to restart, Cancel to continue without restarting."});
+    m.cancel = true;
+    m.id = restartId;
+  } else {
+    m.text = Paragraphs({savedText, "Please press OK to continue..."});
+  }
+  p.ctx.ui.ShowMessage(m);
+}
+
 void ProgramShell::AddDialogActions() {
   ActionTable& small = dispatch.Table(ButtonKind::SmallButton);
   small.Set(Form::frm_Message, "ok", [this](SkinnedButton&) { dialogs.MessageOk(); });
@@ -128,19 +142,6 @@ void ProgramShell::AddDialogActions() {
   dialogs.OnInputOk("edit_grammar", answer(&SpeechConfiguration::EditGrammar));
   dialogs.OnInputOk("add_readback", answer(&SpeechConfiguration::AddReadback));
   dialogs.OnInputOk("edit_readback", answer(&SpeechConfiguration::EditReadback));
-  dialogs.OnInputOk("new_checklist", [this](const std::string& text) {
-    const std::string name = Trim(text);
-    if (!name.empty()) {
-      ChecklistModel& m = p.checklists;
-      m.CurrentChecklistName = name;
-      for (auto& section : m.ChecklistSection) section.steps.clear();
-      m.CurrentSectionIndex = 0;
-      m.CurrentPage = m.LastPage = 0;
-      m.CurrentStepIndex = 0;
-      if (const auto& opened = on_screen_opened[static_cast<std::size_t>(Form::frm_Modify)]) opened();
-    }
-    dialogs.host().HideInput();
-  });
   dialogs.OnInputOk(kMicSwitchId, [this](const std::string& text) {
     p.settings.microphone = text;
     SaveMicrophone(p.ctx, p.settings);

@@ -9,7 +9,9 @@
 #include <array>
 #include <functional>
 
+#include "app/assignment_screen.h"
 #include "app/button_actions.h"
+#include "app/checklist_editor.h"
 #include "app/dialog_actions.h"
 #include "app/help_centre.h"
 #include "app/launcher.h"
@@ -50,6 +52,14 @@ class ProgramShell {
   // Run when a screen is opened from the home screen, after it is shown:
   // the screen resets or refills itself.
   std::array<std::function<void()>, kFormCount> on_screen_opened;
+
+  // The checklist screens; they set their on_screen_opened entries.
+  ChecklistEditor checklist_editor{*this};
+  AssignmentScreen assignment_screen{*this};
+  // A save's confirmation: `restartText` and the restart offer `restartId`
+  // when the simulator and the voice module both run, else `savedText`.
+  void ShowSaved(const std::string& title, const std::string& savedText, const std::string& restartText,
+                 const char* restartId);
 
   // The home screen's view of a screen change: `screen` replaces the current
   // one; the caller then sets the action bar.

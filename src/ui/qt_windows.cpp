@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCursor>
 
+#include "ui/assignment_form.h"
+#include "ui/checklist_editor_form.h"
 #include "ui/media.h"
 #include "ui/test_form.h"
 
@@ -64,9 +66,9 @@ QWidget* QtWindows::DefaultScreen(Form f) {
     case Form::frm_LC:
       return new HelpScreen(*shell_);
     case Form::frm_Modify:
-      return new PlainScreen(*shell_, f, "\\Media\\Forms\\Modify_BG.bmp");
+      return new ChecklistEditorForm(*shell_);
     case Form::frm_Assign:
-      return new PlainScreen(*shell_, f, "\\Media\\Forms\\Assign_BG.bmp");
+      return new AssignmentForm(*shell_);
     case Form::frm_Test:
       return new TestForm(*shell_);
     default:

@@ -257,19 +257,6 @@ TEST_F(InputAnswers, GrammarAndReadbackEdits) {
   EXPECT_EQ(c.readbacks.size(), static_cast<std::size_t>(kMaxReadbacks));
 }
 
-TEST_F(InputAnswers, NewChecklistOpensAnEmptyChecklist) {
-  p.checklists.ChecklistSection[3].steps.push_back(NewChecklistStep());
-  int opened = 0;
-  shell.on_screen_opened[static_cast<std::size_t>(Form::frm_Modify)] = [&] { ++opened; };
-  Answer("new_checklist", "   ");
-  EXPECT_EQ(opened, 0);
-  Answer("new_checklist", " Glider ");
-  EXPECT_EQ(p.checklists.CurrentChecklistName, "Glider");
-  EXPECT_TRUE(p.checklists.ChecklistSection[3].steps.empty());
-  EXPECT_EQ(opened, 1);
-  EXPECT_FALSE(fs::exists(program / "Checklists" / "Glider.dat"));  // nothing written before SAVE
-}
-
 TEST_F(InputAnswers, MicrophoneSwitchIsSavedAndRestartOfferedWhenBothRun) {
   hosts.capture = true;
   Answer(kMicSwitchId, "shift+m");
