@@ -89,6 +89,20 @@ shot 05-help-topic
 # RETURN (action button 2 at 581, 556).
 click "$MAIN" $((581 + 47)) $((556 + 17))
 shot 06-home-again
+
+# The speech configuration screen: SPEECH CONFIGURATION (home button at
+# (40, 120)), then SCRIPT (at (15, 400) of the screen) for the grammar
+# script screen, and RETURN back to the configuration, then HOME.
+click "$MAIN" $((5 + 40 + 154)) $((101 + 120 + 29))
+sleep 0.5
+shot 07-speech-configuration
+click "$MAIN" $((5 + 15 + 47)) $((101 + 400 + 17))
+sleep 1
+shot 08-grammar-script
+click "$MAIN" $((581 + 47)) $((556 + 17))
+sleep 0.5
+click "$MAIN" $((581 + 47)) $((556 + 17))
+sleep 0.3
 # The close button ends the program.
 click "$MAIN" $((760 + 16)) $((10 + 16))
 for _ in $(seq 1 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done

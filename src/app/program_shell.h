@@ -10,10 +10,12 @@
 #include <functional>
 
 #include "app/button_actions.h"
+#include "app/configuration_screen.h"
 #include "app/dialog_actions.h"
 #include "app/help_centre.h"
 #include "app/launcher.h"
 #include "app/screen_navigation.h"
+#include "app/script_screen.h"
 #include "app/speech_configuration.h"
 
 namespace talvane {
@@ -45,6 +47,10 @@ class ProgramShell {
   // Run when a screen is opened from the home screen, after it is shown:
   // the screen resets or refills itself.
   std::array<std::function<void()>, kFormCount> on_screen_opened;
+
+  // The speech configuration screen and the grammar script screen.
+  ConfigurationScreen configurationScreen;
+  ScriptScreen scriptScreen;
 
   // The home screen's view of a screen change: `screen` replaces the current
   // one; the caller then sets the action bar.

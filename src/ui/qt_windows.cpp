@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QCursor>
 
+#include "ui/configuration_form.h"
 #include "ui/media.h"
+#include "ui/script_form.h"
 
 namespace talvane::ui {
 
@@ -66,6 +68,10 @@ QWidget* QtWindows::DefaultScreen(Form f) {
       return new PlainScreen(*shell_, f, "\\Media\\Forms\\Modify_BG.bmp");
     case Form::frm_Assign:
       return new PlainScreen(*shell_, f, "\\Media\\Forms\\Assign_BG.bmp");
+    case Form::frm_Configure:
+      return new ConfigurationForm(*shell_);
+    case Form::frm_Script:
+      return new ScriptForm(*shell_);
     case Form::frm_Test:
       return new PlainScreen(*shell_, f, "\\Media\\Forms\\Test_BG.bmp");
     default:
