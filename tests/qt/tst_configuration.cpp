@@ -24,23 +24,28 @@ ui::SkinnedButtonWidget* ButtonFor(QWidget* in, const char* word) {
 }
 
 // Answers the input dialog each time it comes up with the next text (an
-// empty optional: Cancel), noting the text it found there.
+// empty optional: Cancel), noting the text it found there. The answer is
+// clicked from the event loop, not from the timer: an answer may bring the
+// dialog back, and a timer does not fire again inside its own handler.
 class InputAnswerer {
  public:
   InputAnswerer(ui::ProgramMain& m, std::vector<std::optional<QString>> answers) : answers_(std::move(answers)) {
     timer_.setInterval(20);
     QObject::connect(&timer_, &QTimer::timeout, [this, &m] {
-      if (!m.program.IsLoaded(Form::frm_Input) || next_ >= answers_.size()) return;
+      if (pending_ || !m.program.IsLoaded(Form::frm_Input) || next_ >= answers_.size()) return;
       ui::InputForm* form = m.ui.inputForm();
       if (!form->isVisible()) return;
       found.push_back(form->edit->text());
-      const auto& answer = answers_[next_++];
-      if (answer) {
-        form->edit->setText(*answer);
-        form->ok->Click();
-      } else {
-        form->cancel->Click();
-      }
+      const auto answer = answers_[next_++];
+      if (answer) form->edit->setText(*answer);
+      pending_ = true;
+      QMetaObject::invokeMethod(
+          form,
+          [this, form, ok = answer.has_value()] {
+            pending_ = false;
+            (ok ? form->ok : form->cancel)->Click();
+          },
+          Qt::QueuedConnection);
     });
     timer_.start();
   }
@@ -49,6 +54,7 @@ class InputAnswerer {
  private:
   std::vector<std::optional<QString>> answers_;
   std::size_t next_ = 0;
+  bool pending_ = false;
   QTimer timer_;
 };
 
@@ -155,8 +161,13 @@ class ConfigurationTest : public QObject {
     }
     QCOMPARE(record.readbacks.size(), readbacks - 1);
     QCOMPARE(form->listReadback->currentRow(), 0);
-    // Speaking returns at once.
+    // The readback is spoken (into a file here).
+    const fs::path wav = t.root / "readback.wav";
+    qputenv("KELO_WAV", QByteArray::fromStdString(wav.string()));
     QTest::mouseClick(ButtonFor(form, "play_readback"), Qt::LeftButton);
+    t->program.libraries.fnKELOspeak_Call(6, 0, 10000, 0, "");
+    qunsetenv("KELO_WAV");
+    QVERIFY(fs::exists(wav) && fs::file_size(wav) > 44);
   }
 };
 
