@@ -68,20 +68,22 @@ void Show(QListWidget* list, const ListControl& c) {
 ConfigurationForm::ConfigurationForm(ProgramShell& shell)
     : BackgroundForm(shell, Form::frm_Configure, "\\Media\\Forms\\Sub_BG.bmp", QSize(790, 447)) {
   ConfigurationScreen& screen = shell.configurationScreen;
-  Label(this, "lbl_Category", QRect(15, 18, 370, 20), "Command Category:");
-  comboCategory = Control<QComboBox>(this, "comboCategory", QRect(15, 38, 370, 26));
-  Label(this, "lbl_Command", QRect(15, 72, 370, 20), "Command:");
-  comboCommand = Control<QComboBox>(this, "comboCommand", QRect(15, 92, 370, 26));
+  // Below the background's title tab: the choice of command on the left,
+  // its phrases and readbacks on the right, each list over its buttons.
+  Label(this, "lbl_Category", QRect(15, 40, 370, 20), "Command Category:");
+  comboCategory = Control<QComboBox>(this, "comboCategory", QRect(15, 60, 370, 26));
+  Label(this, "lbl_Command", QRect(15, 94, 370, 20), "Command:");
+  comboCommand = Control<QComboBox>(this, "comboCommand", QRect(15, 114, 370, 26));
   comboCommand->setMaxVisibleItems(20);
-  lbl_TotalCommands = Label(this, "lbl_TotalCommands", QRect(15, 126, 370, 20));
-  lbl_CategoryCommands = Label(this, "lbl_CategoryCommands", QRect(15, 146, 370, 20));
-  lbl_Description = Label(this, "lbl_Description", QRect(15, 172, 370, 80));
+  lbl_TotalCommands = Label(this, "lbl_TotalCommands", QRect(15, 148, 370, 20));
+  lbl_CategoryCommands = Label(this, "lbl_CategoryCommands", QRect(15, 168, 370, 20));
+  lbl_Description = Label(this, "lbl_Description", QRect(15, 194, 370, 66));
   lbl_Description->setWordWrap(true);
   lbl_Description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Label(this, "lbl_Copilot", QRect(15, 262, 370, 20), "Copilot Voice:");
-  combo_Copilot = Control<QComboBox>(this, "combo_Copilot", QRect(15, 282, 250, 26));
-  Label(this, "lbl_Grammar", QRect(400, 18, 375, 20), "Grammar Phrases (what you may say):");
-  listGrammar = Control<QListWidget>(this, "listGrammar", QRect(400, 38, 375, 132));
+  Label(this, "lbl_Copilot", QRect(15, 270, 370, 20), "Copilot Voice:");
+  combo_Copilot = Control<QComboBox>(this, "combo_Copilot", QRect(15, 290, 250, 26));
+  Label(this, "lbl_Grammar", QRect(400, 40, 375, 20), "Grammar Phrases (what you may say):");
+  listGrammar = Control<QListWidget>(this, "listGrammar", QRect(400, 60, 375, 110));
   Label(this, "lbl_Readback", QRect(400, 230, 375, 20), "Copilot Readbacks (what your copilot answers):");
   listReadback = Control<QListWidget>(this, "listReadback", QRect(400, 250, 375, 144));
 

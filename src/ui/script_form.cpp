@@ -19,7 +19,7 @@ ScriptForm::ScriptForm(ProgramShell& shell)
     : BackgroundForm(shell, Form::frm_Script, "\\Media\\Forms\\Sub_BG.bmp", QSize(790, 447)) {
   rtfScript = new QTextEdit(this);
   rtfScript->setObjectName("rtfScript");
-  rtfScript->setGeometry(15, 15, 760, 417);
+  rtfScript->setGeometry(15, 38, 760, 396);  // below the background's title tab
   rtfScript->setReadOnly(true);
   rtfScript->setTabStopDistance(48);
   shell.scriptScreen.on_document_changed = [this] { Render(); };
