@@ -21,9 +21,19 @@ struct ConfigurationScreen::PhraseDialog {
   bool (SpeechConfiguration::*store)(const std::string&);
 };
 
+// The delete confirmations, and the refusals of the last entry.
+struct ConfigurationScreen::DeleteTexts {
+  bool grammar;
+  const char* title;
+  const char* about;
+  const char* last;  // why the last one stays
+  const char* id;
+};
+
 namespace {
 
 using PhraseDialog = ConfigurationScreen::PhraseDialog;
+using DeleteTexts = ConfigurationScreen::DeleteTexts;
 
 const PhraseDialog kAddGrammar{"add_grammar", "Add New Grammar", "Enter a new grammar for the command: ",
                                "Enter Grammar:", true, &SpeechConfiguration::AddGrammar};
@@ -35,6 +45,12 @@ const PhraseDialog kAddReadback{"add_readback", "Add New Readback", "Enter a new
 const PhraseDialog kEditReadback{"edit_readback", "Edit Existing Readback",
                                  "Edit the existing readback for the command: ", "Edit Readback:", false,
                                  &SpeechConfiguration::EditReadback};
+
+const DeleteTexts kDeleteGrammar{true, "Delete Selected Grammar?", "You are about to delete the selected grammar.",
+                                 "You may not delete the last available grammar for a command.", "delete_grammar"};
+const DeleteTexts kDeleteReadback{false, "Delete Selected Readback?",
+                                  "You are about to delete the selected readback.",
+                                  "You may not delete the last available readback for a grammar.", "delete_readback"};
 
 constexpr const char* kVoiceNames[] = {"Samantha (US English)", "Tom (US English)", "Daniel (UK English)",
                                        "Emily (UK English)"};
@@ -381,13 +397,7 @@ void ConfigurationScreen::AnswerPhrase(const PhraseDialog& d, const std::string&
 
 void ConfigurationScreen::AddGrammar() { ShowPhraseDialog(kAddGrammar, ""); }
 
-void ConfigurationScreen::EditGrammar() {
-  const int j = listGrammar.SelectedData();
-  if (j < 0) return;
-  shell_.configuration.CurrentGrammar = j;
-  const auto& cmd = shell_.p.catalogue.CommandList.at(static_cast<std::size_t>(shell_.configuration.CurrentCommand));
-  ShowPhraseDialog(kEditGrammar, cmd.grammars.at(static_cast<std::size_t>(j)).trimmed());
-}
+void ConfigurationScreen::EditGrammar() { EditSelected(kEditGrammar, listGrammar); }
 
 void ConfigurationScreen::AddReadback() {
   const auto& list = shell_.p.catalogue.CommandList;
@@ -402,50 +412,38 @@ void ConfigurationScreen::AddReadback() {
   ShowPhraseDialog(kAddReadback, "");
 }
 
-void ConfigurationScreen::EditReadback() {
-  const int j = listReadback.SelectedData();
+void ConfigurationScreen::EditReadback() { EditSelected(kEditReadback, listReadback); }
+
+void ConfigurationScreen::DeleteGrammar() { AskDelete(kDeleteGrammar, listGrammar); }
+
+void ConfigurationScreen::DeleteReadback() { AskDelete(kDeleteReadback, listReadback); }
+
+// With nothing selected the edit and delete buttons do nothing.
+void ConfigurationScreen::EditSelected(const PhraseDialog& d, const ListControl& list) {
+  const int j = list.SelectedData();
   if (j < 0) return;
-  shell_.configuration.CurrentReadback = j;
-  const auto& cmd = shell_.p.catalogue.CommandList.at(static_cast<std::size_t>(shell_.configuration.CurrentCommand));
-  ShowPhraseDialog(kEditReadback, cmd.readbacks.at(static_cast<std::size_t>(j)).trimmed());
+  SpeechConfiguration& c = shell_.configuration;
+  const CommandRecord& cmd = shell_.p.catalogue.CommandList.at(static_cast<std::size_t>(c.CurrentCommand));
+  (d.grammar ? c.CurrentGrammar : c.CurrentReadback) = j;
+  ShowPhraseDialog(d, (d.grammar ? cmd.grammars : cmd.readbacks).at(static_cast<std::size_t>(j)).trimmed());
 }
 
-void ConfigurationScreen::DeleteGrammar() {
-  const int j = listGrammar.SelectedData();
+void ConfigurationScreen::AskDelete(const DeleteTexts& texts, const ListControl& list) {
+  const int j = list.SelectedData();
   if (j < 0) return;
-  shell_.configuration.CurrentGrammar = j;
-  const auto& cmd = shell_.p.catalogue.CommandList.at(static_cast<std::size_t>(shell_.configuration.CurrentCommand));
+  SpeechConfiguration& c = shell_.configuration;
+  const CommandRecord& cmd = shell_.p.catalogue.CommandList.at(static_cast<std::size_t>(c.CurrentCommand));
+  (texts.grammar ? c.CurrentGrammar : c.CurrentReadback) = j;
   Message m;
   m.icon = kIconWarning;
-  if (cmd.grammars.size() >= 2) {
-    m.title = "Delete Selected Grammar?";
-    m.text = Lead(Paragraphs({"You are about to delete the selected grammar.", "Do you wish to continue?"}));
+  if ((texts.grammar ? cmd.grammars : cmd.readbacks).size() >= 2) {
+    m.title = texts.title;
+    m.text = Lead(Paragraphs({texts.about, "Do you wish to continue?"}));
     m.cancel = true;
-    m.id = "delete_grammar";
+    m.id = texts.id;
   } else {
     m.title = "Can Not Delete";
-    m.text = Lead(Paragraphs(
-        {"You may not delete the last available grammar for a command.", "Please press OK to continue."}));
-  }
-  shell_.p.ctx.ui.ShowMessage(m);
-}
-
-void ConfigurationScreen::DeleteReadback() {
-  const int j = listReadback.SelectedData();
-  if (j < 0) return;
-  shell_.configuration.CurrentReadback = j;
-  const auto& cmd = shell_.p.catalogue.CommandList.at(static_cast<std::size_t>(shell_.configuration.CurrentCommand));
-  Message m;
-  m.icon = kIconWarning;
-  if (cmd.readbacks.size() >= 2) {
-    m.title = "Delete Selected Readback?";
-    m.text = Lead(Paragraphs({"You are about to delete the selected readback.", "Do you wish to continue?"}));
-    m.cancel = true;
-    m.id = "delete_readback";
-  } else {
-    m.title = "Can Not Delete";
-    m.text = Lead(Paragraphs(
-        {"You may not delete the last available readback for a grammar.", "Please press OK to continue."}));
+    m.text = Lead(Paragraphs({texts.last, "Please press OK to continue."}));
   }
   shell_.p.ctx.ui.ShowMessage(m);
 }

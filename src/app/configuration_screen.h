@@ -63,9 +63,10 @@ std::string CompilerErrorsText(const std::filesystem::path& log, std::filesystem
 
 class ConfigurationScreen {
  public:
-  // The add and edit dialogs of phrases and readbacks (their texts, and the
-  // edit their answer makes).
+  // The add, edit and delete dialogs of phrases and readbacks (their texts,
+  // and the edit their answer makes).
   struct PhraseDialog;
+  struct DeleteTexts;
 
   explicit ConfigurationScreen(ProgramShell& shell);
   ConfigurationScreen(const ConfigurationScreen&) = delete;
@@ -125,6 +126,8 @@ class ConfigurationScreen {
   // The answer of an add or edit dialog: checked, stored, announced when cut.
   void ShowPhraseDialog(const PhraseDialog& d, const std::string& initial);
   void AnswerPhrase(const PhraseDialog& d, const std::string& text);
+  void EditSelected(const PhraseDialog& d, const ListControl& list);
+  void AskDelete(const DeleteTexts& texts, const ListControl& list);
 
   ProgramShell& shell_;
   bool filling_voices_ = false;

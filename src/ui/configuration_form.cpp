@@ -8,16 +8,10 @@ namespace talvane::ui {
 
 namespace {
 
-const QColor kPanelText(230, 234, 240);
-
-QLabel* Label(QWidget* parent, const char* name, QRect where, const QString& text = {}) {
-  auto* l = new QLabel(text, parent);
-  l->setObjectName(name);
-  l->setGeometry(where);
-  l->setTextFormat(Qt::PlainText);
-  QPalette palette = l->palette();
-  palette.setColor(QPalette::WindowText, kPanelText);
-  l->setPalette(palette);
+// A caption above a control.
+QLabel* Caption(QWidget* parent, const char* name, QRect where, const char* text) {
+  QLabel* l = Label(parent, name, where, kPanelText);
+  l->setText(text);
   return l;
 }
 
@@ -70,21 +64,21 @@ ConfigurationForm::ConfigurationForm(ProgramShell& shell)
   ConfigurationScreen& screen = shell.configurationScreen;
   // Below the background's title tab: the choice of command on the left,
   // its phrases and readbacks on the right, each list over its buttons.
-  Label(this, "lbl_Category", QRect(15, 40, 370, 20), "Command Category:");
+  Caption(this, "lbl_Category", QRect(15, 40, 370, 20), "Command Category:");
   comboCategory = Control<QComboBox>(this, "comboCategory", QRect(15, 60, 370, 26));
-  Label(this, "lbl_Command", QRect(15, 94, 370, 20), "Command:");
+  Caption(this, "lbl_Command", QRect(15, 94, 370, 20), "Command:");
   comboCommand = Control<QComboBox>(this, "comboCommand", QRect(15, 114, 370, 26));
   comboCommand->setMaxVisibleItems(20);
-  lbl_TotalCommands = Label(this, "lbl_TotalCommands", QRect(15, 148, 370, 20));
-  lbl_CategoryCommands = Label(this, "lbl_CategoryCommands", QRect(15, 168, 370, 20));
-  lbl_Description = Label(this, "lbl_Description", QRect(15, 194, 370, 66));
+  lbl_TotalCommands = Label(this, "lbl_TotalCommands", QRect(15, 148, 370, 20), kPanelText);
+  lbl_CategoryCommands = Label(this, "lbl_CategoryCommands", QRect(15, 168, 370, 20), kPanelText);
+  lbl_Description = Label(this, "lbl_Description", QRect(15, 194, 370, 66), kPanelText);
   lbl_Description->setWordWrap(true);
   lbl_Description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Label(this, "lbl_Copilot", QRect(15, 270, 370, 20), "Copilot Voice:");
+  Caption(this, "lbl_Copilot", QRect(15, 270, 370, 20), "Copilot Voice:");
   combo_Copilot = Control<QComboBox>(this, "combo_Copilot", QRect(15, 290, 250, 26));
-  Label(this, "lbl_Grammar", QRect(400, 40, 375, 20), "Grammar Phrases (what you may say):");
+  Caption(this, "lbl_Grammar", QRect(400, 40, 375, 20), "Grammar Phrases (what you may say):");
   listGrammar = Control<QListWidget>(this, "listGrammar", QRect(400, 60, 375, 110));
-  Label(this, "lbl_Readback", QRect(400, 230, 375, 20), "Copilot Readbacks (what your copilot answers):");
+  Caption(this, "lbl_Readback", QRect(400, 230, 375, 20), "Copilot Readbacks (what your copilot answers):");
   listReadback = Control<QListWidget>(this, "listReadback", QRect(400, 250, 375, 144));
 
   screen.on_refresh = [this] { Render(); };

@@ -2,20 +2,10 @@
 // shows of the document, its save, and the way back with the positions kept.
 #include "common/files.h"
 #include "common/text.h"
-#include "shell_fixture.h"
+#include "configuration_fixture.h"
 
 namespace talvane::test {
 namespace {
-
-CommandRecord Command(const char* category, const char* name, std::vector<const char*> grammars) {
-  CommandRecord c;
-  c.category = category;
-  c.commandName = name;
-  c.commandText = name;
-  for (const char* g : grammars) c.grammars.emplace_back(g);
-  c.readbacks.emplace_back("roger");
-  return c;
-}
 
 TEST(ScriptDocument, TheSubsetIsReadIntoParagraphsRunsAndBullets) {
   const auto shown = ReadScriptDocument(
@@ -49,7 +39,7 @@ TEST(ScriptDocument, TheSubsetIsReadIntoParagraphsRunsAndBullets) {
   for (const char* bad : {"\\", "{\\'4", "}}}{", "\\fs-99999999999 x", "{\\*"}) ReadScriptDocument(bad);
 }
 
-class ScriptScreenTest : public ShellTest {
+class ScriptScreenTest : public ConfigurationScreenTest {
  protected:
   ScriptScreenTest() {
     p.catalogue.CommandList = {
@@ -59,15 +49,7 @@ class ScriptScreenTest : public ShellTest {
         Command("Altitude", "Set Altitude", {"set altitude <ALT>"}),
         Command("Radios", "Tune", {"tune"}),
     };
-    screen.voice_present = [](int) { return 2; };
-    shell.nav.ShowScreen(Form::frm_Home);
-    screen.LoadScreen();
-    ClickHome("speech_config");
-  }
-  void Press(const char* word) {
-    for (SkinnedButton* b : shell.buttons.OnForm(Form::frm_Configure))
-      if (b->button_type == word) return shell.dispatch.Release(*b);
-    FAIL() << "no button " << word;
+    Open();
   }
   // A paragraph's words, without the tabs that place them.
   static std::string Words(const ScriptParagraph& paragraph) {
@@ -87,7 +69,6 @@ class ScriptScreenTest : public ShellTest {
     return nullptr;
   }
 
-  ConfigurationScreen& screen = shell.configurationScreen;
   ScriptScreen& script = shell.scriptScreen;
 };
 
