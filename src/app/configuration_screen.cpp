@@ -63,6 +63,13 @@ std::string Quoted(char c) { return std::string("\"") + c + "\""; }
 
 std::string At(std::size_t i) { return " at position " + ToDecimal(static_cast<long long>(i) + 1); }
 
+// The list's entries: each phrase or readback trimmed, with its index.
+void FillEntries(ListControl& c, const std::vector<FixedText<256>>* entries) {
+  c.Clear();
+  if (!entries) return;
+  for (std::size_t j = 0; j < entries->size(); ++j) c.items.push_back({(*entries)[j].trimmed(), static_cast<int>(j)});
+}
+
 // The first bracket that does not pair, described.
 std::string BracketProblem(std::string_view t) {
   std::vector<std::size_t> open;
@@ -291,25 +298,24 @@ void ConfigurationScreen::FillCommandList(const std::string& category) {
   lbl_CategoryCommands = "Number of Commands in Category: " + ToDecimal(static_cast<long long>(comboCommand.items.size()));
 }
 
-void ConfigurationScreen::FillGrammarList(int command) {
-  listGrammar.Clear();
-  shell_.configuration.CurrentGrammar = -1;
+const CommandRecord* ConfigurationScreen::CommandAt(int command) const {
   const auto& list = shell_.p.catalogue.CommandList;
-  if (command < 0 || static_cast<std::size_t>(command) >= list.size()) return;
-  const auto& grammars = list[static_cast<std::size_t>(command)].grammars;
-  for (std::size_t j = 0; j < grammars.size(); ++j) listGrammar.items.push_back({grammars[j].trimmed(), static_cast<int>(j)});
-  if (!listGrammar.items.empty()) SelectGrammar(0);
+  return command >= 0 && static_cast<std::size_t>(command) < list.size() ? &list[static_cast<std::size_t>(command)]
+                                                                         : nullptr;
+}
+
+void ConfigurationScreen::FillGrammarList(int command) {
+  const CommandRecord* cmd = CommandAt(command);
+  FillEntries(listGrammar, cmd ? &cmd->grammars : nullptr);
+  shell_.configuration.CurrentGrammar = -1;
+  SelectGrammar(0);
 }
 
 void ConfigurationScreen::FillReadbackList(int command) {
-  listReadback.Clear();
+  const CommandRecord* cmd = CommandAt(command);
+  FillEntries(listReadback, cmd ? &cmd->readbacks : nullptr);
   shell_.configuration.CurrentReadback = -1;
-  const auto& list = shell_.p.catalogue.CommandList;
-  if (command < 0 || static_cast<std::size_t>(command) >= list.size()) return;
-  const auto& readbacks = list[static_cast<std::size_t>(command)].readbacks;
-  for (std::size_t j = 0; j < readbacks.size(); ++j)
-    listReadback.items.push_back({readbacks[j].trimmed(), static_cast<int>(j)});
-  if (!listReadback.items.empty()) SelectReadback(0);
+  SelectReadback(0);
 }
 
 void ConfigurationScreen::SelectCategory(int position) {
@@ -352,12 +358,11 @@ void ConfigurationScreen::SelectVoice(int position) {
 }
 
 void ConfigurationScreen::ShowPhraseDialog(const PhraseDialog& d, const std::string& initial) {
-  const auto& list = shell_.p.catalogue.CommandList;
-  const int command = shell_.configuration.CurrentCommand;
-  if (command < 0 || static_cast<std::size_t>(command) >= list.size()) return;
+  const CommandRecord* cmd = CommandAt(shell_.configuration.CurrentCommand);
+  if (!cmd) return;
   InputRequest r;
   r.title = d.title;
-  r.prompt = Lead(d.prompt + list[static_cast<std::size_t>(command)].commandName.trimmed());
+  r.prompt = Lead(d.prompt + cmd->commandName.trimmed());
   r.field = d.field;
   r.initial = initial;
   r.id = d.id;
@@ -368,16 +373,16 @@ void ConfigurationScreen::AnswerPhrase(const PhraseDialog& d, const std::string&
   Program& p = shell_.p;
   shell_.dialogs.host().HideInput();
   const std::string typed = Trim(text);
-  if (typed.empty()) return;
+  const CommandRecord* cmd = CommandAt(shell_.configuration.CurrentCommand);
+  if (typed.empty() || !cmd) return;
   const std::string stored = typed.substr(0, kPhraseFieldWidth);
   if (d.grammar) {
     std::string problem = PhraseProblem(stored);
     if (!problem.empty()) {
       if (stored.size() < typed.size())
         problem += "  (Only the first " + ToDecimal(kPhraseFieldWidth) + " characters of a phrase are kept.)";
-      const CommandRecord& cmd = p.catalogue.CommandList.at(static_cast<std::size_t>(shell_.configuration.CurrentCommand));
       p.ctx.Tell("Grammar Error",
-                 Paragraphs({"Error in " + cmd.category.trimmed() + " - " + cmd.commandName.trimmed(), stored,
+                 Paragraphs({"Error in " + cmd->category.trimmed() + " - " + cmd->commandName.trimmed(), stored,
                              problem, kContinue}),
                  kIconError);
       // The pilot mends what was typed, or cancels.
@@ -400,10 +405,9 @@ void ConfigurationScreen::AddGrammar() { ShowPhraseDialog(kAddGrammar, ""); }
 void ConfigurationScreen::EditGrammar() { EditSelected(kEditGrammar, listGrammar); }
 
 void ConfigurationScreen::AddReadback() {
-  const auto& list = shell_.p.catalogue.CommandList;
-  const int command = shell_.configuration.CurrentCommand;
-  if (command < 0 || static_cast<std::size_t>(command) >= list.size()) return;
-  if (list[static_cast<std::size_t>(command)].readbacks.size() >= kMaxReadbacks) {
+  const CommandRecord* cmd = CommandAt(shell_.configuration.CurrentCommand);
+  if (!cmd) return;
+  if (cmd->readbacks.size() >= kMaxReadbacks) {
     shell_.p.ctx.Tell("Limit Exceeded",
                       "You have reached the maximum allowable number of readbacks for a given command.",
                       kIconWarning);
@@ -420,19 +424,21 @@ void ConfigurationScreen::DeleteReadback() { AskDelete(kDeleteReadback, listRead
 
 // With nothing selected the edit and delete buttons do nothing.
 void ConfigurationScreen::EditSelected(const PhraseDialog& d, const ListControl& list) {
-  const int j = list.SelectedData();
-  if (j < 0) return;
   SpeechConfiguration& c = shell_.configuration;
-  const CommandRecord& cmd = shell_.p.catalogue.CommandList.at(static_cast<std::size_t>(c.CurrentCommand));
+  const int j = list.SelectedData();
+  const CommandRecord* selected = CommandAt(c.CurrentCommand);
+  if (j < 0 || !selected) return;
+  const CommandRecord& cmd = *selected;
   (d.grammar ? c.CurrentGrammar : c.CurrentReadback) = j;
   ShowPhraseDialog(d, (d.grammar ? cmd.grammars : cmd.readbacks).at(static_cast<std::size_t>(j)).trimmed());
 }
 
 void ConfigurationScreen::AskDelete(const DeleteTexts& texts, const ListControl& list) {
-  const int j = list.SelectedData();
-  if (j < 0) return;
   SpeechConfiguration& c = shell_.configuration;
-  const CommandRecord& cmd = shell_.p.catalogue.CommandList.at(static_cast<std::size_t>(c.CurrentCommand));
+  const int j = list.SelectedData();
+  const CommandRecord* selected = CommandAt(c.CurrentCommand);
+  if (j < 0 || !selected) return;
+  const CommandRecord& cmd = *selected;
   (texts.grammar ? c.CurrentGrammar : c.CurrentReadback) = j;
   Message m;
   m.icon = kIconWarning;
@@ -450,7 +456,7 @@ void ConfigurationScreen::AskDelete(const DeleteTexts& texts, const ListControl&
 
 void ConfigurationScreen::PlayReadback() {
   const int j = listReadback.SelectedData();
-  if (j < 0 || !speak) return;
+  if (j < 0 || !speak || !CommandAt(shell_.configuration.CurrentCommand)) return;
   Program& p = shell_.p;
   speak(p.settings.copilotVoice, SpeakableReadback(p.settings, p.catalogue, shell_.configuration.CurrentCommand, j));
 }

@@ -123,6 +123,8 @@ class ConfigurationScreen {
  private:
   void Register();
   void Refresh() const;
+  // The command of that index, or null.
+  const CommandRecord* CommandAt(int command) const;
   // The answer of an add or edit dialog: checked, stored, announced when cut.
   void ShowPhraseDialog(const PhraseDialog& d, const std::string& initial);
   void AnswerPhrase(const PhraseDialog& d, const std::string& text);
