@@ -89,6 +89,20 @@ shot 05-help-topic
 # RETURN (action button 2 at 581, 556).
 click "$MAIN" $((581 + 47)) $((556 + 17))
 shot 06-home-again
+# The speech configuration screen: SPEECH CONFIGURATION (home button at
+# (40, 120)), then SCRIPT (at (15, 400) of the screen) for the grammar
+# script screen, and RETURN back to the configuration, then HOME.
+click "$MAIN" $((5 + 40 + 154)) $((101 + 120 + 29))
+sleep 0.5
+shot 07-speech-configuration
+click "$MAIN" $((5 + 15 + 47)) $((101 + 400 + 17))
+sleep 1
+shot 08-grammar-script
+click "$MAIN" $((581 + 47)) $((556 + 17))
+sleep 0.5
+click "$MAIN" $((581 + 47)) $((556 + 17))
+sleep 0.3
+
 # The grammar test screen and the microphone switch, both reached from the
 # speech configuration screen (SPEECH CONFIGURATION at (40, 120) of the
 # home screen; TEST at (685, 176) and MICROPHONE SETUP at (15, 340) of the
@@ -97,7 +111,7 @@ click "$MAIN" $((5 + 40 + 154)) $((101 + 120 + 29))
 click "$MAIN" $((5 + 685 + 47)) $((101 + 176 + 17))
 # The test grammar is compiled and the engine started before it shows.
 sleep 3
-shot 07-grammar-test
+shot 09-grammar-test
 # RETURN goes back to the configuration screen.
 click "$MAIN" $((581 + 47)) $((556 + 17))
 click "$MAIN" $((5 + 15 + 91)) $((101 + 340 + 17))
@@ -105,7 +119,7 @@ if MIC=$(window "Microphone Switch" 2>/dev/null); then
   # Shift+M is captured as "shift+m", not typed.
   xdotool key --window "$MIC" shift+m
   sleep 0.5
-  shot 08-microphone-switch
+  shot 10-microphone-switch
   # Cancel sits at the dialog's right, 20 pixels in and 14 up; OK beside it.
   eval "$(xdotool getwindowgeometry --shell "$MIC")"
   click "$MIC" $((WIDTH - 20 - 47)) $((HEIGHT - 14 - 17))
@@ -140,7 +154,7 @@ xdotool key Return
 sleep 1
 # The fourth step of the list (rows of 14 pixels below its header).
 click "$MAIN" $((5 + 14 + 100)) $((101 + 98 + 26 + 14 * 3))
-shot 09-checklist-editor
+shot 11-checklist-editor
 click "$MAIN" $((581 + 47)) $((556 + 17))
 
 # Assignments (home button at 40, 200): the first aircraft maker chosen.
@@ -148,7 +162,7 @@ click "$MAIN" $((5 + 40 + 154)) $((101 + 200 + 29))
 click "$MAIN" $((5 + 14 + 60)) $((101 + 42 + 10))
 xdotool key Right Down Right Down
 sleep 0.5
-shot 10-assignments
+shot 12-assignments
 click "$MAIN" $((581 + 47)) $((556 + 17))
 # The close button ends the program.
 click "$MAIN" $((760 + 16)) $((10 + 16))

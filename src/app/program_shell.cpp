@@ -14,7 +14,9 @@ ProgramShell::ProgramShell(Program& program, ShellHosts hosts)
       help(program.ctx.program_folder),
       configuration(program.catalogue),
       test_screen(program, nav, configuration),
-      microphone(program.settings.microphone) {
+      microphone(program.settings.microphone),
+      configurationScreen(*this),
+      scriptScreen(*this) {
   configuration.on_changed = [this] {
     nav.ActionButton(1).SetState(kStateEnabled);
     nav.ActionButton(3).SetState(kStateEnabled);
@@ -120,28 +122,10 @@ void ProgramShell::AddDialogActions() {
       return UpdateAllKneeboardChecklists(p.ctx, p.aircraft, p.assignments, sources);
     });
   });
-  dialogs.OnMessageOk("delete_grammar", [this] {
-    configuration.DeleteGrammar();
-    dialogs.host().HideMessage();
-  });
-  dialogs.OnMessageOk("delete_readback", [this] {
-    configuration.DeleteReadback();
-    dialogs.host().HideMessage();
-  });
   dialogs.OnMessageOk("cmod_restart", [this] { AskRestart(Form::frm_Modify); });
   dialogs.OnMessageOk("cassign_restart", [this] { AskRestart(Form::frm_Assign); });
   dialogs.OnMessageOk("gcompile_restart", [this] { AskRestart(Form::frm_Configure); });
 
-  const auto answer = [this](bool (SpeechConfiguration::*edit)(const std::string&)) {
-    return [this, edit](const std::string& text) {
-      (configuration.*edit)(text);
-      dialogs.host().HideInput();
-    };
-  };
-  dialogs.OnInputOk("add_grammar", answer(&SpeechConfiguration::AddGrammar));
-  dialogs.OnInputOk("edit_grammar", answer(&SpeechConfiguration::EditGrammar));
-  dialogs.OnInputOk("add_readback", answer(&SpeechConfiguration::AddReadback));
-  dialogs.OnInputOk("edit_readback", answer(&SpeechConfiguration::EditReadback));
   dialogs.OnInputOk(kMicSwitchId, [this](const std::string& text) {
     p.settings.microphone = text;
     SaveMicrophone(p.ctx, p.settings);

@@ -12,11 +12,13 @@
 #include "app/assignment_screen.h"
 #include "app/button_actions.h"
 #include "app/checklist_editor.h"
+#include "app/configuration_screen.h"
 #include "app/dialog_actions.h"
 #include "app/help_centre.h"
 #include "app/launcher.h"
 #include "app/microphone_capture.h"
 #include "app/screen_navigation.h"
+#include "app/script_screen.h"
 #include "app/speech_configuration.h"
 #include "app/test_screen.h"
 
@@ -60,6 +62,9 @@ class ProgramShell {
   // when the simulator and the voice module both run, else `savedText`.
   void ShowSaved(const std::string& title, const std::string& savedText, const std::string& restartText,
                  const char* restartId);
+  // The speech configuration screen and the grammar script screen.
+  ConfigurationScreen configurationScreen;
+  ScriptScreen scriptScreen;
 
   // The home screen's view of a screen change: `screen` replaces the current
   // one; the caller then sets the action bar.

@@ -16,10 +16,11 @@ namespace talvane::ui {
 
 namespace {
 
-const QColor kPanelText(230, 234, 240);
 const QColor kTipText(255, 214, 140);
 
-QLabel* Label(QWidget* parent, const char* name, QRect where, QColor colour, bool wrap = false) {
+}  // namespace
+
+QLabel* Label(QWidget* parent, const char* name, QRect where, QColor colour, bool wrap) {
   auto* l = new QLabel(parent);
   l->setObjectName(name);
   l->setGeometry(where);
@@ -30,8 +31,6 @@ QLabel* Label(QWidget* parent, const char* name, QRect where, QColor colour, boo
   l->setPalette(palette);
   return l;
 }
-
-}  // namespace
 
 QString VersionText() { return QStringLiteral("Version: ") + TALVANE_VERSION_TEXT; }
 

@@ -17,6 +17,11 @@ namespace talvane::ui {
 // "Version: 1.0.0"
 QString VersionText();
 
+// The colour of text on the screens' dark panels.
+inline const QColor kPanelText{230, 234, 240};
+// A label of plain text in `colour`, placed at `where` of `parent`.
+QLabel* Label(QWidget* parent, const char* name, QRect where, QColor colour, bool wrap = false);
+
 // A window drawn on one of the program's background bitmaps.
 class BackgroundForm : public QWidget {
  public:

@@ -5,7 +5,9 @@
 
 #include "ui/assignment_form.h"
 #include "ui/checklist_editor_form.h"
+#include "ui/configuration_form.h"
 #include "ui/media.h"
+#include "ui/script_form.h"
 #include "ui/test_form.h"
 
 namespace talvane::ui {
@@ -69,6 +71,10 @@ QWidget* QtWindows::DefaultScreen(Form f) {
       return new ChecklistEditorForm(*shell_);
     case Form::frm_Assign:
       return new AssignmentForm(*shell_);
+    case Form::frm_Configure:
+      return new ConfigurationForm(*shell_);
+    case Form::frm_Script:
+      return new ScriptForm(*shell_);
     case Form::frm_Test:
       return new TestForm(*shell_);
     default:
