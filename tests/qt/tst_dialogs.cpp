@@ -115,7 +115,7 @@ class DialogsTest : public QObject {
     ProgramUnderTest t;
     t.Start();
     t->shell.configuration.CurrentCommand = 0;
-    t->shell.configuration.CurrentGrammar = 0;
+    t->shell.configuration.CurrentReadback = 0;
     QString selected;
     Soon([&] {
       ui::InputForm* f = t->ui.inputForm();
@@ -124,10 +124,11 @@ class DialogsTest : public QObject {
       f->edit->setText(QString::fromUtf8("set flaps fifteen caf\xc3\xa9"));
       f->ok->Click();
     });
-    t->shell.dialogs.ShowInput(
-        {"Edit Existing Grammar", "\rEdit the existing grammar", "Edit Grammar:", true, true, "old phrase", "edit_grammar"});
+    // A readback: its text is free, while a phrase with an accented letter is refused as it is entered.
+    t->shell.dialogs.ShowInput({"Edit Existing Readback", "\rEdit the existing readback", "Edit Readback:", true, true,
+                                "old phrase", "edit_readback"});
     QCOMPARE(selected, QString("old phrase"));
-    QCOMPARE(Trim(t->program.catalogue.CommandList[0].grammars[0].str()), std::string("set flaps fifteen caf\xe9"));
+    QCOMPARE(Trim(t->program.catalogue.CommandList[0].readbacks[0].str()), std::string("set flaps fifteen caf\xe9"));
     QVERIFY(!t->ui.inputForm()->isVisible());
 
     // Cancel changes nothing and stops the microphone capture.
