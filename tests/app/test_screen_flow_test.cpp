@@ -33,9 +33,11 @@ class TestScreenFlow : public ShellTest {
       if (p.catalogue.CommandList[i].ruleName.trimmed() == "GEAR_DOWN") command = static_cast<int>(i);
     EXPECT_GE(command, 0);
     p.catalogue.CommandList[static_cast<std::size_t>(command)].grammars[0] = " [gear|wheels|landing gear] down";
+    // Opening the configuration screen selects its first command: the
+    // command under test is chosen afterwards, as the user would.
+    ClickHome("speech_config");
     shell.configuration.CurrentCommand = command;
     shell.configuration.CurrentGrammar = 0;
-    ClickHome("speech_config");
   }
 
   // The configuration screen's test button.
