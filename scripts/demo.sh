@@ -22,4 +22,4 @@ fi
 
 SHOTS="$PWD/build/screenshots"
 rm -rf "$SHOTS" && mkdir -p "$SHOTS"
-exec bash scripts/drive-program.sh "$PROGRAM" "$SHOTS" build/tools/x11-screenshot/x11-screenshot
+exec bash scripts/drive-program.sh "$PROGRAM" "$SHOTS" build/tools/x11-screenshot/x11-screenshot build/tools/talvane-tool

@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# drive-program.sh PROGRAM_FOLDER SHOTS_DIR SCREENSHOT_TOOL
+# drive-program.sh PROGRAM_FOLDER SHOTS_DIR SCREENSHOT_TOOL TALVANE_TOOL
 # Starts the program from its folder on a virtual X server of its own and
 # uses it as a user would, with pointer events: answers the one-time
 # kneeboard question, checks the main window on the home screen (its size,
 # and that it is not blank), opens the help centre and a topic, returns home
 # and ends the program with its close button. A screenshot of each step goes
 # to SHOTS_DIR. Fails when a window does not come or the program does not end.
+# A virtual server has no microphone: the pilot's words are spoken by the
+# copilot voice into a WAV file (TALVANE_TOOL speak), which the engine reads
+# in place of a capture device.
 set -euo pipefail
 PROGRAM="$1"
 SHOTS="$2"
 SHOT="$3"
+TOOL="$4"
 mkdir -p "$SHOTS"
 LOG=$(mktemp)
+SPOKEN=$(mktemp --suffix=.wav)
+KELO_WAV="$SPOKEN" "$TOOL" --program-folder "$PROGRAM" speak "autopilot on" >/dev/null
+export AUDIOIN_WAV="$SPOKEN"
 
 # A virtual X server of our own; it reports the display it took.
 exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
@@ -24,7 +31,7 @@ APP_PID=""
 cleanup() {
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
   kill "$XVFB_PID" 2>/dev/null || true
-  rm -f "$LOG"
+  rm -f "$LOG" "$SPOKEN"
 }
 trap cleanup EXIT
 
@@ -110,6 +117,9 @@ sleep 0.3
 click "$MAIN" $((5 + 40 + 154)) $((101 + 120 + 29))
 click "$MAIN" $((5 + 685 + 47)) $((101 + 176 + 17))
 # The test grammar is compiled and the engine started before it shows.
+sleep 3
+# START (action button 1 at 686, 556): the engine hears the spoken phrase.
+click "$MAIN" $((686 + 47)) $((556 + 17))
 sleep 3
 shot 09-grammar-test
 # RETURN goes back to the configuration screen.

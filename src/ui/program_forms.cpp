@@ -1,6 +1,7 @@
 #include "ui/program_forms.h"
 
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -63,6 +64,20 @@ MainWindow::MainWindow(ProgramShell& shell)
   version_->setText(VersionText());
   shell.nav.SetUpMainWindowButtons();
   for (SkinnedButton* b : shell.buttons.OnForm(Form::frm_Parent)) AddButtonWidget(*b);
+}
+
+void MainWindow::SetTip(const QString& tip) {
+  QFont font = tip_->font();
+  const qreal full = QWidget::font().pointSizeF();
+  font.setPointSizeF(full);
+  for (qreal size = full; size >= 6.0; size -= 0.5) {
+    font.setPointSizeF(size);
+    const QRect needed = QFontMetrics(font).boundingRect(QRect(0, 0, tip_->width(), 10000),
+                                                         Qt::TextWordWrap, tip);
+    if (needed.height() <= tip_->height()) break;
+  }
+  tip_->setFont(font);
+  tip_->setText(tip);
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* e) {

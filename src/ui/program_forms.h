@@ -41,7 +41,8 @@ class BackgroundForm : public QWidget {
 class MainWindow : public BackgroundForm {
  public:
   explicit MainWindow(ProgramShell& shell);
-  void SetTip(const QString& tip) { tip_->setText(tip); }
+  // Long tips are drawn smaller rather than clipped: the box is fixed.
+  void SetTip(const QString& tip);
   QLabel* tip() { return tip_; }
 
  protected:

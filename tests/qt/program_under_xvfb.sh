@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# program_under_xvfb.sh WINEPREFIX DRIVER SCREENSHOT_TOOL: runs the program
+# program_under_xvfb.sh WINEPREFIX DRIVER SCREENSHOT_TOOL TALVANE_TOOL: runs the program
 # driver on a fresh copy of the demo tree, so the shipped tree stays as built.
 set -euo pipefail
 WORK=$(mktemp -d)
@@ -10,4 +10,4 @@ unset DISPLAY
 PROGRAM="$WINEPREFIX/drive_c/Program Files/Microsoft Games/Microsoft Flight Simulator X/Brevantix/Talvane"
 # As on a first start: the kneeboard question is asked.
 sed -i 's/^checklistBackups=.*/checklistBackups=-1/' "$PROGRAM/TV_Information.cfg"
-bash "$2" "$PROGRAM" "$WORK/shots" "$3"
+bash "$2" "$PROGRAM" "$WORK/shots" "$3" "$4"

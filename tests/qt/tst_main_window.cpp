@@ -108,6 +108,18 @@ class MainWindowTest : public QObject {
     QTest::keyClick(config, Qt::Key_Space);
     QCOMPARE(t->shell.nav.CurrentScreenName, std::string("frm_Configure"));
     QVERIFY(ButtonWidget(main, "btn_Action3")->isVisible());
+
+    // Every screen's tip fits its box whole, the long ones in a smaller font.
+    QLabel* tip = main->findChild<QLabel*>("lbl_Tip");
+    int shrunk = 0;
+    for (const std::string& text : t->program.screenTips) {
+      t->windows.SetTip(text);
+      const QRect needed =
+          QFontMetrics(tip->font()).boundingRect(QRect(0, 0, tip->width(), 10000), Qt::TextWordWrap, tip->text());
+      QVERIFY2(needed.height() <= tip->height(), text.c_str());
+      if (tip->font().pointSizeF() < main->font().pointSizeF()) ++shrunk;
+    }
+    QVERIFY(shrunk > 0);
   }
 
   void theBackgroundDragsTheWindow() {
