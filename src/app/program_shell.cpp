@@ -29,6 +29,8 @@ ProgramShell::ProgramShell(Program& program, ShellHosts hosts)
 
 void ProgramShell::AddTestAndMicrophoneActions() {
   ActionTable& small = dispatch.Table(ButtonKind::SmallButton);
+  test_screen.before_open = [this] { configurationScreen.SaveConfigureSelection(); };
+  test_screen.after_return = [this] { configurationScreen.ReturnFromSubScreen(); };
   small.Set(Form::frm_Configure, "test_grammar", [this](SkinnedButton&) { test_screen.Open(); });
   small.Set(Form::frm_Test, "start", [this](SkinnedButton&) { test_screen.Start(); });
   small.Set(Form::frm_Test, "cancel", [this](SkinnedButton&) { test_screen.Return(); });

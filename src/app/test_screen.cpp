@@ -10,7 +10,6 @@ namespace talvane {
 
 namespace {
 
-constexpr const char* kSaveTip = "Click to save current changes made to the speech recognition configuration.";
 
 }  // namespace
 
@@ -133,10 +132,7 @@ void TestScreen::Return() {
     std::string ignored;
     engine_.Call(kTestReturn, ignored);
   }
-  nav_.HideScreen(FormName(Form::frm_Test));
-  BuildCategoryList(p_.catalogue, p_.categories);
-  nav_.ShowScreen(Form::frm_Configure);
-  nav_.SetEditScreenBar(Form::frm_Configure, kSaveTip, true, configuration_.ConfigChanged);
+  // The configuration screen shows itself again, as the user left it.
   if (after_return) after_return();
 }
 

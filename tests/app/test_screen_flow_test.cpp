@@ -181,13 +181,15 @@ TEST_F(TestScreenFlow, StartCannotRunTwiceAtOnce) {
 }
 
 TEST_F(TestScreenFlow, ReturnEndsTheEngineAndRestoresTheConfigurationScreen) {
-  int restored = 0;
-  screen.after_return = [&] { ++restored; };
+  // The readback chosen before the test is chosen again afterwards.
+  shell.configurationScreen.SelectReadback(1);
+  shell.configuration.CurrentCommand = command;
   shell.configuration.ConfigChanged = true;
   ClickTest();
+  shell.configurationScreen.SelectReadback(0);
   shell.dispatch.Release(Bar(2));
   EXPECT_EQ(codes.back(), SR_TERMINATE);
-  EXPECT_EQ(restored, 1);
+  EXPECT_EQ(shell.configurationScreen.listReadback.selected, 1);
   EXPECT_EQ(shell.nav.CurrentScreenName, "frm_Configure");
   EXPECT_EQ(hosts.visible.count(Form::frm_Test), 0u);
   EXPECT_EQ(Bar(1).button_type, "save");
