@@ -23,8 +23,8 @@ AssignmentForm::AssignmentForm(ProgramShell& shell)
   acftTV->header()->hide();
 
   const auto caption = [this](const char* name, const char* text, int top) {
-    ScreenLabel(this, name, QRect(330, top, 170, 20), text);
-    QLabel* value = ScreenLabel(this, (std::string(name) + "_Value").c_str(), QRect(500, top, 276, 20));
+    Label(this, name, QRect(330, top, 170, 20), kPanelText, false, text);
+    QLabel* value = Label(this, (std::string(name) + "_Value").c_str(), QRect(500, top, 276, 20), kPanelText, false);
     QFont bold = value->font();
     bold.setBold(true);
     value->setFont(bold);
@@ -45,7 +45,7 @@ AssignmentForm::AssignmentForm(ProgramShell& shell)
   Image1->setAlignment(Qt::AlignCenter);
   Image1->setFrameShape(QFrame::Box);
 
-  ScreenLabel(this, "lbl_ChecklistsCaption", QRect(546, 136, 230, 18), "Available Checklists");
+  Label(this, "lbl_ChecklistsCaption", QRect(546, 136, 230, 18), kPanelText, false, "Available Checklists");
   lstChecklists = new QListWidget(this);
   lstChecklists->setObjectName("lstChecklists");
   lstChecklists->setGeometry(546, 156, 230, 234);

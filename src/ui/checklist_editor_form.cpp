@@ -9,39 +9,11 @@
 
 namespace talvane::ui {
 
-QLabel* ScreenLabel(QWidget* parent, const char* name, QRect where, const QString& text) {
-  auto* l = new QLabel(text, parent);
-  l->setObjectName(name);
-  l->setGeometry(where);
-  l->setTextFormat(Qt::PlainText);
-  QPalette palette = l->palette();
-  palette.setColor(QPalette::WindowText, QColor(230, 234, 240));
-  l->setPalette(palette);
-  return l;
-}
-
-ClickableLabel::ClickableLabel(QWidget* parent, const char* name, QRect where, const QString& text)
-    : QLabel(text, parent) {
-  setObjectName(name);
-  setGeometry(where);
-  setCursor(Qt::PointingHandCursor);
-  QPalette palette = this->palette();
-  palette.setColor(QPalette::WindowText, QColor(255, 214, 140));
-  setPalette(palette);
-  QFont f = font();
-  f.setUnderline(true);
-  setFont(f);
-}
-
-void ClickableLabel::mouseReleaseEvent(QMouseEvent* e) {
-  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && on_click) on_click();
-}
-
 ChecklistEditorForm::ChecklistEditorForm(ProgramShell& shell)
     : BackgroundForm(shell, Form::frm_Modify, "\\Media\\Forms\\Modify_BG.bmp", QSize(790, 447)),
       editor_(shell.checklist_editor) {
-  ScreenLabel(this, "lbl_NameCaption", QRect(14, 42, 80, 20), "Checklist:");
-  lbl_ChecklistName = ScreenLabel(this, "lbl_ChecklistName", QRect(94, 42, 382, 20));
+  Label(this, "lbl_NameCaption", QRect(14, 42, 80, 20), kPanelText, false, "Checklist:");
+  lbl_ChecklistName = Label(this, "lbl_ChecklistName", QRect(94, 42, 382, 20), kPanelText, false);
   QFont bold = lbl_ChecklistName->font();
   bold.setBold(true);
   lbl_ChecklistName->setFont(bold);
@@ -50,7 +22,7 @@ ChecklistEditorForm::ChecklistEditorForm(ProgramShell& shell)
   comboSection->setGeometry(14, 66, 220, 26);
   for (int i = 0; i < kSectionCount; ++i)
     comboSection->addItem(FromAnsi(kSectionEditorNames[static_cast<std::size_t>(i)]), i);
-  lbl_ChecklistSection = ScreenLabel(this, "lbl_ChecklistSection", QRect(246, 66, 230, 26));
+  lbl_ChecklistSection = Label(this, "lbl_ChecklistSection", QRect(246, 66, 230, 26), kPanelText, false);
   lbl_ChecklistSection->setFont(bold);
 
   lstview_Checklist = new QTreeWidget(this);
@@ -63,13 +35,13 @@ ChecklistEditorForm::ChecklistEditorForm(ProgramShell& shell)
   lstview_Checklist->header()->resizeSection(0, 290);
 
   lbl_PrevPage = new ClickableLabel(this, "lbl_PrevPage", QRect(14, 368, 90, 20), "Prev Page");
-  lbl_PageNumber = ScreenLabel(this, "lbl_PageNumber", QRect(170, 368, 140, 20));
+  lbl_PageNumber = Label(this, "lbl_PageNumber", QRect(170, 368, 140, 20), kPanelText, false);
   lbl_PageNumber->setAlignment(Qt::AlignCenter);
   lbl_NextPage = new ClickableLabel(this, "lbl_NextPage", QRect(386, 368, 90, 20), "Next Page");
   lbl_NextPage->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   const auto edit = [this](const char* name, const char* caption, int top, int width) {
-    ScreenLabel(this, (std::string(name) + "_Caption").c_str(), QRect(492, top, 284, 18), caption);
+    Label(this, (std::string(name) + "_Caption").c_str(), QRect(492, top, 284, 18), kPanelText, false, caption);
     auto* e = new QLineEdit(this);
     e->setObjectName(name);
     e->setGeometry(492, top + 20, width, 26);
@@ -79,7 +51,7 @@ ChecklistEditorForm::ChecklistEditorForm(ProgramShell& shell)
   txt_Challenge = edit("txt_Challenge", "Challenge Viewable Text", 42, 284);
   txt_Pronunciation = edit("txt_Pronunciation", "Challenge Pronunciation", 88, 244);
   txt_Response = edit("txt_Response", "Response Viewable Text", 142, 284);
-  ScreenLabel(this, "lbl_ResponsesCaption", QRect(492, 190, 284, 18), "Valid Responses");
+  Label(this, "lbl_ResponsesCaption", QRect(492, 190, 284, 18), kPanelText, false, "Valid Responses");
   lst_Responses = new QListWidget(this);
   lst_Responses->setObjectName("lst_Responses");
   lst_Responses->setGeometry(492, 210, 284, 224);

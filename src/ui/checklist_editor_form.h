@@ -14,19 +14,6 @@
 
 namespace talvane::ui {
 
-// A light label on a screen's dark panel.
-QLabel* ScreenLabel(QWidget* parent, const char* name, QRect where, const QString& text = {});
-
-// A label that acts on a click ("Next Page", "Written").
-class ClickableLabel : public QLabel {
- public:
-  ClickableLabel(QWidget* parent, const char* name, QRect where, const QString& text);
-  std::function<void()> on_click;
-
- protected:
-  void mouseReleaseEvent(QMouseEvent* e) override;
-};
-
 class ChecklistEditorForm : public BackgroundForm {
  public:
   explicit ChecklistEditorForm(ProgramShell& shell);

@@ -10,9 +10,7 @@ namespace {
 
 // A caption above a control.
 QLabel* Caption(QWidget* parent, const char* name, QRect where, const char* text) {
-  QLabel* l = Label(parent, name, where, kPanelText);
-  l->setText(text);
-  return l;
+  return Label(parent, name, where, kPanelText, false, text);
 }
 
 template <class W>

@@ -17,12 +17,10 @@ namespace talvane::ui {
 
 namespace {
 
-const QColor kTipText(255, 214, 140);
-
 }  // namespace
 
-QLabel* Label(QWidget* parent, const char* name, QRect where, QColor colour, bool wrap) {
-  auto* l = new QLabel(parent);
+QLabel* Label(QWidget* parent, const char* name, QRect where, QColor colour, bool wrap, const QString& text) {
+  auto* l = new QLabel(text, parent);
   l->setObjectName(name);
   l->setGeometry(where);
   l->setWordWrap(wrap);
@@ -31,6 +29,23 @@ QLabel* Label(QWidget* parent, const char* name, QRect where, QColor colour, boo
   palette.setColor(QPalette::WindowText, colour);
   l->setPalette(palette);
   return l;
+}
+
+ClickableLabel::ClickableLabel(QWidget* parent, const char* name, QRect where, const QString& text)
+    : QLabel(text, parent) {
+  setObjectName(name);
+  setGeometry(where);
+  setCursor(Qt::PointingHandCursor);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::WindowText, kLinkText);
+  setPalette(palette);
+  QFont f = font();
+  f.setUnderline(true);
+  setFont(f);
+}
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent* e) {
+  if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()) && on_click) on_click();
 }
 
 QString VersionText() { return QStringLiteral("Version: ") + TALVANE_VERSION_TEXT; }
@@ -58,7 +73,7 @@ void BackgroundForm::paintEvent(QPaintEvent*) {
 MainWindow::MainWindow(ProgramShell& shell)
     : BackgroundForm(shell, Form::frm_Parent, "\\Media\\Forms\\Main_BG.bmp", QSize(800, 640),
                      Qt::Window | Qt::FramelessWindowHint) {
-  tip_ = Label(this, "lbl_Tip", QRect(312, 16, 388, 72), kTipText, true);
+  tip_ = Label(this, "lbl_Tip", QRect(312, 16, 388, 72), kLinkText, true);
   tip_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   version_ = Label(this, "lbl_Version", QRect(18, 606, 280, 22), kPanelText);
   version_->setText(VersionText());
@@ -162,7 +177,7 @@ SplashWindow::SplashWindow(ProgramShell& shell)
   auto* version = Label(this, "lbl_Version", QRect(300, 202, 166, 20), kPanelText);
   version->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   version->setText(VersionText());
-  status = Label(this, "lbl_Status", QRect(20, 236, 440, 44), kTipText, true);
+  status = Label(this, "lbl_Status", QRect(20, 236, 440, 44), kLinkText, true);
 }
 
 StarterWindow::StarterWindow(ProgramShell& shell)

@@ -8,6 +8,7 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QWidget>
+#include <functional>
 
 #include "app/program_shell.h"
 #include "ui/skinned_button_widget.h"
@@ -17,10 +18,23 @@ namespace talvane::ui {
 // "Version: 1.0.0"
 QString VersionText();
 
-// The colour of text on the screens' dark panels.
+// The colour of text on the screens' dark panels, and of the tip line and
+// the labels that act on a click.
 inline const QColor kPanelText{230, 234, 240};
+inline const QColor kLinkText{255, 214, 140};
 // A label of plain text in `colour`, placed at `where` of `parent`.
-QLabel* Label(QWidget* parent, const char* name, QRect where, QColor colour, bool wrap = false);
+QLabel* Label(QWidget* parent, const char* name, QRect where, QColor colour = kPanelText, bool wrap = false,
+              const QString& text = {});
+
+// A label that acts on a click ("Next Page", "Written").
+class ClickableLabel : public QLabel {
+ public:
+  ClickableLabel(QWidget* parent, const char* name, QRect where, const QString& text);
+  std::function<void()> on_click;
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* e) override;
+};
 
 // A window drawn on one of the program's background bitmaps.
 class BackgroundForm : public QWidget {

@@ -5,45 +5,23 @@
 
 namespace talvane::ui {
 
-namespace {
-
-// The screen backgrounds are dark: the labels use the panels' light text.
-const QColor kLabelText(230, 234, 240);
-const QColor kResultText(255, 214, 140);
-
-QLabel* TextLabel(QWidget* parent, const char* name, QRect where, QColor colour, const QString& text = {}) {
-  auto* l = new QLabel(text, parent);
-  l->setObjectName(name);
-  l->setGeometry(where);
-  l->setTextFormat(Qt::PlainText);
-  l->setAttribute(Qt::WA_TranslucentBackground);
-  QPalette palette = l->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  l->setPalette(palette);
-  return l;
-}
-
-}  // namespace
-
 TestForm::TestForm(ProgramShell& shell)
     : BackgroundForm(shell, Form::frm_Test, "\\Media\\Forms\\Test_BG.bmp", QSize(790, 447)) {
-  TextLabel(this, "lbl_Phrases", QRect(20, 46, 480, 20), kLabelText, "Phrases this grammar accepts:");
+  Label(this, "lbl_Phrases", QRect(20, 46, 480, 20), kPanelText, false, "Phrases this grammar accepts:");
   phrases = new QPlainTextEdit(this);
   phrases->setObjectName("txt_Phrases");
   phrases->setGeometry(20, 68, 480, 364);
   phrases->setReadOnly(true);
   phrases->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-  TextLabel(this, "lbl_Status", QRect(524, 46, 246, 20), kLabelText, "Recognition status:");
+  Label(this, "lbl_Status", QRect(524, 46, 246, 20), kPanelText, false, "Recognition status:");
   status = new QLabel(this);
   status->setObjectName("img_Status");
   status->setGeometry(524, 70, 48, 48);
-  auto* hint = TextLabel(this, "lbl_Hint", QRect(584, 70, 186, 60), kLabelText,
-                         "Press START, then say one of the phrases.");
-  hint->setWordWrap(true);
+  Label(this, "lbl_Hint", QRect(584, 70, 186, 60), kPanelText, true, "Press START, then say one of the phrases.");
 
-  TextLabel(this, "lbl_ResultCaption", QRect(524, 146, 246, 20), kLabelText, "Recognised command:");
-  result = TextLabel(this, "lbl_Result", QRect(524, 168, 246, 120), kResultText);
+  Label(this, "lbl_ResultCaption", QRect(524, 146, 246, 20), kPanelText, false, "Recognised command:");
+  result = Label(this, "lbl_Result", QRect(524, 168, 246, 120), kLinkText);
   result->setWordWrap(true);
   result->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   QFont bold = result->font();
