@@ -133,18 +133,10 @@ void ProgramShell::AddDialogActions() {
     SaveMicrophone(p.ctx, p.settings);
     dialogs.host().SetCaptureTimer(false);
     dialogs.host().HideInput();
-    Message m;
-    m.title = "Microphone Setting Changed";
-    if (windows.IsSimulatorRunning() && windows.IsVoiceModuleRunning()) {
-      m.text = Paragraphs({"Microphone setting has been changed and saved.  In order to use this change in FSX, the "
-                           "Speech Recognition engine needs to be restarted.",
-                           "Press OK to restart, Cancel to continue without restarting."});
-      m.cancel = true;
-      m.id = "gcompile_restart";
-    } else {
-      m.text = Paragraphs({"Microphone setting has been changed and saved.", "Please press OK to continue..."});
-    }
-    p.ctx.ui.ShowMessage(m);
+    ShowSaved("Microphone Setting Changed", "Microphone setting has been changed and saved.",
+              "Microphone setting has been changed and saved.  In order to use this change in FSX, the Speech "
+              "Recognition engine needs to be restarted.",
+              "gcompile_restart");
   });
 }
 
