@@ -3,7 +3,8 @@
 # a Wine prefix with the program installed at Brevantix/Talvane below it.
 # With a display the program simply opens. Without one (CI, a server) it runs
 # on a virtual X server, where a script drives it as a user would (the
-# one-time kneeboard question, the home screen, the help centre), saves a
+# one-time kneeboard question, the home screen, the help centre and every
+# editing screen), saves a
 # screenshot of each step under build/screenshots/ and prints their paths.
 # The command-line demo is scripts/demo-tool.sh.
 set -euo pipefail

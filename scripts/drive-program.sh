@@ -3,8 +3,11 @@
 # Starts the program from its folder on a virtual X server of its own and
 # uses it as a user would, with pointer events: answers the one-time
 # kneeboard question, checks the main window on the home screen (its size,
-# and that it is not blank), opens the help centre and a topic, returns home
-# and ends the program with its close button. A screenshot of each step goes
+# and that it is not blank), opens the help centre and a topic, the speech
+# configuration with its grammar script, grammar test and microphone switch,
+# the checklist editor (a new checklist, a shipped one loaded) and the
+# assignments, and ends the program with its close button. A screenshot of
+# each step goes
 # to SHOTS_DIR. Fails when a window does not come or the program does not end.
 # A virtual server has no microphone: the pilot's words are spoken by the
 # copilot voice into a WAV file (TALVANE_TOOL speak), which the engine reads
