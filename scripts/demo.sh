@@ -4,8 +4,8 @@
 # With a display the program simply opens. Without one (CI, a server) it runs
 # on a virtual X server, where a script drives it as a user would (the
 # one-time kneeboard question, the home screen, the help centre and every
-# editing screen), saves a
-# screenshot of each step under build/screenshots/ and prints their paths.
+# editing screen), saves a screenshot of each step under build/screenshots/
+# and prints their paths.
 # The command-line demo is scripts/demo-tool.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
