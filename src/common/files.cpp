@@ -74,9 +74,15 @@ std::optional<std::string> ReadWholeFile(const fs::path& p) {
   if (!FileExists(p)) return std::nullopt;
   std::ifstream in(p, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return data;
+  // The standard library throws from the stream buffer on a read error
+  // (EIO, a /proc file whose process ended): that is "cannot be read" too.
+  try {
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return data;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
 }
 
 std::optional<fs::path> WriteTemporaryBeside(const fs::path& target, std::string_view bytes, std::string* error) {

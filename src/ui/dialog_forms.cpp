@@ -152,6 +152,9 @@ void InputForm::SetUp(const InputRequest& r) {
   prompt->setText(DialogText(r.prompt));
   field->setText(FromAnsi(r.field));
   edit->setText(FromAnsi(r.initial));
+  // Selected at once, so typing replaces it even before the window has the
+  // focus (the window manager may give it late).
+  edit->selectAll();
   const int textWidth = kDialogWidth - kTextLeft - kMargin;
   const int promptHeight = std::max(prompt->heightForWidth(textWidth), 20);
   prompt->setGeometry(kTextLeft, 44, textWidth, promptHeight);

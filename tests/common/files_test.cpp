@@ -72,6 +72,18 @@ TEST(Files, AFullDiskLeavesTheOldFile) {
     EXPECT_EQ(e.path().filename().string().rfind(".CommandList", 0), std::string::npos) << "temporary left behind";
 }
 
+// A regular file whose read fails (this process's memory reads EIO at
+// address 0) is "cannot be read", not an exception out of the reader.
+TEST(Files, AReadErrorIsNoFileNotAnException) {
+  std::optional<std::string> read = std::string("x");
+  EXPECT_NO_THROW(read = ReadWholeFile("/proc/self/mem"));
+  EXPECT_FALSE(read.has_value());
+  TempFolder t;
+  std::string error;
+  EXPECT_FALSE(CopyFileAtomic("/proc/self/mem", t / "copy", &error));
+  EXPECT_FALSE(std::filesystem::exists(t / "copy"));
+}
+
 TEST(Files, DeleteUntilGoneGivesUpOnFolders) {
   TempFolder t;
   WriteFile(t / "f", "x");
