@@ -83,10 +83,11 @@ class ScreenNavigation {
   void ShowTipFor(Form screen);
   // Back to the home screen: hides the current screen, shows home, hides the bar.
   void ReturnHome();
-
- private:
+  // Sets one of the action bar's buttons and shows it as set.
   void SetBarButton(int n, const char* word, Form screen, const char* picture, bool enabled, const std::string& tip,
                     bool visible, int left);
+
+ private:
 
   Program& p_;
   ScreenHost& host_;

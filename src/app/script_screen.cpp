@@ -162,15 +162,8 @@ void ScriptScreen::Open() {
   ScreenNavigation& nav = shell_.nav;
   nav.ShowScreen(Form::frm_Script);
   nav.SetReturnOnlyBar(Form::frm_Script, "Click to return to the Configuration screen of Talvane");
-  SkinnedButton& save = nav.ActionButton(1);
-  save.button_type = "save";
-  save.form_name = Form::frm_Script;
-  save.picture = "btn_ParentSave";
-  save.state = kStateEnabled;
-  save.ToolTip = "Click to save the generated script to a file.";
-  save.visible = true;
-  save.left = kActionColumn2;
-  save.Changed();
+  nav.SetBarButton(1, "save", Form::frm_Script, "btn_ParentSave", true, "Click to save the generated script to a file.",
+                   true, kActionColumn2);
   // The compile button stays in sight, disabled: nothing here compiles.
   SkinnedButton& compile = nav.ActionButton(3);
   compile.form_name = Form::frm_Script;

@@ -76,15 +76,8 @@ void TestScreen::Open() {
   nav_.HideScreen(nav_.CurrentScreenName);
   nav_.ShowScreen(Form::frm_Test);
   nav_.SetReturnOnlyBar(Form::frm_Test, "Click to return to the Configuration screen of Talvane");
-  SkinnedButton& start = nav_.ActionButton(1);
-  start.button_type = "start";
-  start.form_name = Form::frm_Test;
-  start.picture = "btn_ParentStart";
-  start.state = kStateEnabled;
-  start.ToolTip = "Click to begin speaking to the recognition engine";
-  start.visible = true;
-  start.left = kActionColumn2;
-  start.Changed();
+  nav_.SetBarButton(1, "start", Form::frm_Test, "btn_ParentStart", true,
+                    "Click to begin speaking to the recognition engine", true, kActionColumn2);
   SkinnedButton& third = nav_.ActionButton(3);
   third.left = kActionColumn2;
   third.state = kStateDisabled;
