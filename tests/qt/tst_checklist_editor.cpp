@@ -1,7 +1,10 @@
 // The checklist editor in the main window, driven through its real widgets:
 // a new checklist, a step inserted and typed, saved, and loaded again.
+#include <memory>
+
 #include <QApplication>
 #include <QFileDialog>
+#include <QMessageBox>
 #include <QtTest>
 
 #include "common/text.h"
@@ -18,25 +21,47 @@ ui::SkinnedButtonWidget* ButtonWidget(QWidget* in, const char* name) {
   return in->findChild<ui::SkinnedButtonWidget*>(name);
 }
 
-// Answers the next input dialog with `text` once it is up.
+// Answers the next input dialog with `text` once it is up. Polls rather
+// than firing once, so a slow machine cannot click OK before the dialog
+// runs and leave it waiting forever.
 void AnswerInput(talvane::ui::ProgramMain& m, const QString& text) {
-  QTimer::singleShot(30, [&m, text] {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, &m, text] {
     ui::InputForm* f = m.ui.inputForm();
+    if (!f->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
     f->edit->setText(text);
     f->ok->Click();
   });
+  poll->start(20);
 }
 
-// Chooses `file` in the next file dialog once it is up.
+// Chooses `file` in the next file dialog once it is up. The dialog checks
+// the choice against a file-system model that fills on a thread, so on a
+// loaded machine its accept may refuse at first: the choice is made again
+// on every tick until the dialog has gone, and a complaint it raises is
+// closed so the retry can run.
 void ChooseFile(const QString& file) {
   auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, file] {
-    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-    if (!dialog) return;
-    poll->stop();
-    poll->deleteLater();
+  auto seen = std::make_shared<bool>(false);
+  QObject::connect(poll, &QTimer::timeout, [poll, file, seen] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* complaint = qobject_cast<QMessageBox*>(modal)) {
+      complaint->reject();
+      return;
+    }
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    if (!dialog) {
+      if (*seen) {
+        poll->stop();
+        poll->deleteLater();
+      }
+      return;
+    }
+    *seen = true;
     dialog->selectFile(file);
-    static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept checks the choice
+    static_cast<QDialog*>(dialog)->accept();  // protected on the file dialog
   });
   poll->start(20);
 }
