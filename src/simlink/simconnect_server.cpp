@@ -85,7 +85,7 @@ void SimConnectServer::Poll(std::chrono::milliseconds wait) {
     if (listener_.valid()) fds.push_back({listener_.get(), POLLIN, 0});
     for (const auto& c : clients_) fds.push_back({c->socket.get(), POLLIN, 0});
   }
-  if (fds.empty()) return;
+  // With nothing to watch this still waits, so a polling loop never spins.
   ::poll(fds.data(), fds.size(), static_cast<int>(wait.count()));
 
   std::vector<std::pair<std::string, std::uint32_t>> events;
