@@ -175,14 +175,14 @@ TEST(SimConnectLink, TheServerGoingAwayClosesTheLinkWithItsReason) {
   }
 }
 
-// A peer that answers Open properly and sends `after` once the client's next
-// packet has come.
+// A peer that answers the Open with `answer` (a proper reply unless told
+// otherwise) and sends `after` once the client's next packet has come.
 class RawSimulator {
  public:
-  explicit RawSimulator(std::string after, bool answer_open = true) {
+  explicit RawSimulator(std::string after, std::string answer = EncodeServerMessage(OpenReply{"Raw"})) {
     std::string error;
     listener_ = ListenTcp("127.0.0.1", 0, error);
-    thread_ = std::thread([this, after, answer_open] {
+    thread_ = std::thread([this, after, answer] {
       SocketHandle peer;
       while (!peer.valid() && !stop_) {
         WaitReadable(listener_.get(), 5ms);
@@ -193,12 +193,12 @@ class RawSimulator {
         WaitReadable(peer.get(), 5ms);
         ReadAvailable(peer.get(), in, error);
       }
-      if (answer_open) SendAll(peer.get(), EncodeServerMessage(OpenReply{"Raw"}), 1s, error);
+      SendAll(peer.get(), answer, 1s, error);
       while (!stop_ && in.size() == 296) {
         WaitReadable(peer.get(), 5ms);
         ReadAvailable(peer.get(), in, error);
       }
-      if (answer_open) SendAll(peer.get(), after, 1s, error);
+      SendAll(peer.get(), after, 1s, error);
       while (!stop_) std::this_thread::sleep_for(5ms);
     });
   }
@@ -235,12 +235,19 @@ TEST(SimConnectLink, GarbageFromTheSimulatorClosesTheLinkWithAClearReason) {
 }
 
 TEST(SimConnectLink, ASilentSimulatorTimesOutTheOpen) {
-  RawSimulator sim("", false);
+  RawSimulator sim("", "");
   SimConnectClient client("Talvane");
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(client.Connect(sim.endpoint(), 300ms));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
   EXPECT_NE(client.close_reason().find("did not answer the open request"), std::string::npos);
+}
+
+TEST(SimConnectLink, ARefusedOpenEndsTheConnectAtOnce) {
+  RawSimulator sim("", EncodeServerMessage(ExceptionReply{5, 1, 0}));
+  SimConnectClient client("Talvane");
+  EXPECT_FALSE(client.Connect(sim.endpoint(), 2s));
+  EXPECT_EQ(client.close_reason(), "the simulator refused to open the link: VERSION_MISMATCH for Open");
 }
 
 TEST(SimConnectLink, ABadClientIsDroppedAndTheOthersStay) {
