@@ -11,6 +11,8 @@ namespace talvane {
 
 namespace {
 
+constexpr std::size_t kLongestValue = 16;
+
 // Shares the tags out among the lists from `list` on; false when they do not fit.
 bool Share(const std::vector<std::string>& lists, std::size_t list, const std::vector<std::string>& tags,
            std::size_t from, std::vector<ListValue>& out) {
@@ -19,7 +21,10 @@ bool Share(const std::vector<std::string>& lists, std::size_t list, const std::v
   // A list without tags takes none; a list with tags takes at least one.
   const std::size_t least = CarriesTags(kind) ? from + 1 : from;
   const std::size_t most = CarriesTags(kind) ? tags.size() : from;
+  std::size_t joined = 0;
   for (std::size_t end = least; end <= most; ++end) {
+    // No value is longer than this: longer spans need not be tried.
+    if (end > from && (joined += tags[end - 1].size()) > kLongestValue) break;
     try {
       out.push_back(AssembleValue(lists[list], {tags.begin() + static_cast<std::ptrdiff_t>(from),
                                                 tags.begin() + static_cast<std::ptrdiff_t>(end)}));
