@@ -19,7 +19,7 @@ std::string SpokenChallenge(const ChecklistStep& step) {
 ChecklistLoader ChecklistFiles(Context& ctx) {
   return [&ctx](const std::string& name) {
     ChecklistModel model;
-    LoadChecklistFile(ctx, model, name);
+    LoadChecklistFile(ctx, model, name + ".dat");
     return model.ChecklistSection;
   };
 }
