@@ -1,3 +1,6 @@
+#include <poll.h>
+#include <sys/socket.h>
+
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
@@ -5,6 +8,21 @@
 #include "platform/global_keys.h"
 
 namespace talvane::platform {
+
+namespace {
+
+// Whether the server has closed the connection. Checked on the socket
+// before Xlib reads from it: Xlib ends the process when a read fails, and
+// only some versions let a program stop that.
+bool ServerGone(Display* d) {
+  pollfd p{ConnectionNumber(d), POLLIN, 0};
+  if (::poll(&p, 1, 0) <= 0) return false;
+  if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) return true;
+  char byte;
+  return ::recv(p.fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+}
+
+}  // namespace
 
 X11GlobalKeys::X11GlobalKeys(WatchedKey key, std::string display) : key_(key), name_(std::move(display)) { Open(); }
 
@@ -56,7 +74,9 @@ bool X11GlobalKeys::Open() {
 }
 
 void X11GlobalKeys::Close() {
-  if (display_) XCloseDisplay(static_cast<Display*>(display_));
+  // A connection whose server went away is left as it is: closing it would
+  // write to it, and Xlib ends the process on that write's failure.
+  if (display_ && !lost_) XCloseDisplay(static_cast<Display*>(display_));
   display_ = nullptr;
 }
 
@@ -68,6 +88,7 @@ int X11GlobalKeys::TakePresses() {
   }
   auto* d = static_cast<Display*>(display_);
   int presses = 0;
+  if (ServerGone(d)) lost_ = true;
   while (!lost_ && XPending(d) > 0) {
     XEvent ev;
     XNextEvent(d, &ev);
