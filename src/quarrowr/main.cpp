@@ -1,0 +1,122 @@
+// quarrowr.exe: the in-flight voice module. Run from the program folder by
+// the program's launch button; one copy at a time; ends when its window is
+// closed.
+#include <QApplication>
+#include <QMetaObject>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+
+#include "aircraft/assignments.h"
+#include "catalogue/settings.h"
+#include "outside/outside_libraries.h"
+#include "platform/instance_lock.h"
+#include "quarrowr/checklist_flow.h"
+#include "quarrowr/engine_speech.h"
+#include "quarrowr/event_log.h"
+#include "quarrowr/microphone_switch.h"
+#include "quarrowr/module_window.h"
+#include "quarrowr/unwired_ports.h"
+#include "quarrowr/voice_module.h"
+
+namespace {
+
+using namespace talvane;
+using namespace talvane::quarrowr;
+
+// The module shows no dialogs over the simulator: what the shared loaders
+// would report goes to the log, and the last of it to the window.
+class LoggedUserInterface : public UserInterface {
+ public:
+  explicit LoggedUserInterface(EventLog& log) : log_(log) {}
+  void ShowMessage(const Message& m) override {
+    last = m.title + ": " + m.text;
+    log_.Write("message", {{"title", m.title}, {"text", m.text}});
+  }
+  std::optional<std::string> BrowseForFile(const FileDialog&) override { return std::nullopt; }
+  void ShowProgress(const std::string&, const std::string&) override {}
+  void UpdateProgress(const std::string&, double) override {}
+  void HideProgress() override {}
+  void SetSplashStatus(const std::string&) override {}
+  void ExitProgram() override { ended = true; }
+
+  std::string last;
+  bool ended = false;
+
+ private:
+  EventLog& log_;
+};
+
+constexpr const char* kLockFile = "quarrowr.lock";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Quarrow");
+  const std::filesystem::path folder = QCoreApplication::applicationDirPath().toStdString();
+  platform::FileInstanceLock lock(folder, kLockFile);
+  if (!lock.Acquire()) return 0;
+
+  EventLog log(folder / kEventLogFile);
+  LoggedUserInterface ui(log);
+  Context ctx{folder, ui};
+  Settings settings;
+  const bool settingsRead = ReadSettingsFile(ctx, settings);
+  AssignmentList assignments;
+  LoadChecklistAssignments(ctx, assignments);
+
+  ModuleWindow window;
+  OutsideLibraries libraries(ctx);
+  EngineSpeech speech(libraries, [&window](std::function<void()> job) {
+    QMetaObject::invokeMethod(&window, std::move(job), Qt::QueuedConnection);
+  });
+  UnwiredCommands commands;
+  UnwiredSimulator simulator;
+  ChecklistFlow flow(assignments, settings.ChecklistResponses, ChecklistFiles(ctx));
+
+  const SwitchSetting setting = ParseMicrophoneSwitch(settings.microphone);
+  MicrophoneSwitch microphone(
+      setting,
+      setting.kind == SwitchSetting::Kind::kKey ? std::make_unique<platform::X11GlobalKeys>(setting.key) : nullptr,
+      setting.kind == SwitchSetting::Kind::kJoystick ? std::make_unique<platform::LinuxJoysticks>() : nullptr);
+  VoiceModule module({speech, commands, simulator, log}, flow, settings.copilotVoice, microphone.VoiceActivation());
+  module.Changed = [&] { window.Show(module.View()); };
+  module.SetMicrophoneStatus(microphone.Status());
+
+  window.Closing = [&] {
+    module.Shutdown();
+    app.quit();
+  };
+
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    for (int n = microphone.TakePresses(); n > 0; --n) module.SwitchPressed();
+    module.SetMicrophoneStatus(microphone.Status());
+  });
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] { module.Tick(VoiceModule::Clock::now()); });
+
+  window.show();
+  // The engine starts once the window has been drawn (loading the grammars
+  // takes a second or two).
+  QTimer::singleShot(50, &window, [&] {
+    if (!settingsRead) {
+      ModuleView view = module.View();
+      view.state = "Not ready: " + ui.last;
+      window.Show(view);
+      return;
+    }
+    module.Start(VoiceModule::Clock::now());
+    if (!ui.last.empty() && module.View().state.starts_with("Not ready")) {
+      ModuleView view = module.View();
+      view.state += " - " + ui.last;
+      window.Show(view);
+    }
+    poll.start(20);
+    tick.start(1000);
+  });
+  const int status = app.exec();
+  module.Shutdown();
+  return status;
+}
