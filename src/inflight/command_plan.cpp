@@ -25,12 +25,14 @@ bool Share(const std::vector<std::string>& lists, std::size_t list, const std::v
   for (std::size_t end = least; end <= most; ++end) {
     // No value is longer than this: longer spans need not be tried.
     if (end > from && (joined += tags[end - 1].size()) > kLongestValue) break;
+    const std::vector<std::string> taken(tags.begin() + static_cast<std::ptrdiff_t>(from),
+                                         tags.begin() + static_cast<std::ptrdiff_t>(end));
     try {
-      out.push_back(AssembleValue(lists[list], {tags.begin() + static_cast<std::ptrdiff_t>(from),
-                                                tags.begin() + static_cast<std::ptrdiff_t>(end)}));
+      out.push_back(AssembleValue(lists[list], taken));
     } catch (const FormatError&) {
       continue;
     }
+    for (const auto& t : taken) out.back().tags += (out.back().tags.empty() ? "" : " ") + t;
     if (Share(lists, list + 1, tags, end, out)) return true;
     out.pop_back();
   }
@@ -94,7 +96,7 @@ CommandPlan PlanCommand(const CommandCatalogue& catalogue, const EventMap& event
     return plan;
   }
   for (const auto& v : values)
-    if (v.list != ValueList::kWordOn) plan.values.push_back({v.grammarName, v.token, v.text, SpokenValue(v)});
+    if (v.list != ValueList::kWordOn) plan.values.push_back({v.grammarName, v.token, v.tags, v.text, SpokenValue(v)});
 
   const EventRule* rule = events.Find(plan.ruleName);
   if (!rule) {

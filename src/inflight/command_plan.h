@@ -26,6 +26,7 @@ struct SimEvent {
 struct LogValue {
   std::string list;    // "ALT"
   std::string token;   // "[ALT]"
+  std::string tags;    // "3 5 0", as the engine returned them
   std::string value;   // "35000"
   std::string spoken;  // "flight level three five zero"
 };

@@ -43,6 +43,7 @@ struct ListValue {
   // The value in a fixed form: "35000", "121.500", "-800", "090", "0.78",
   // "29.92", "1013", "352.5", "7000", "111.45", "KSEA:16L".
   std::string text;
+  std::string tags;          // the engine's tags it was made of, joined by spaces ("1 0 000")
   double number = 0;         // the numeric value where there is one
   bool flightLevel = false;  // ALT said as "flight level ..."
   bool inches = false;       // ALT_PRESS in inches of mercury (else hectopascals)

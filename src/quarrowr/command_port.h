@@ -22,6 +22,7 @@ struct AssembledValue {
   std::string list;
   std::string tags;
   std::string value;
+  std::string spoken;  // as the readback says it ("flight level three five zero")
 };
 
 struct CommandPlan {

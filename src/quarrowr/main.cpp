@@ -4,19 +4,26 @@
 #include <QApplication>
 #include <QMetaObject>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
 #include "aircraft/assignments.h"
+#include "catalogue/command_catalogue.h"
 #include "catalogue/settings.h"
+#include "common/files.h"
+#include "common/ini.h"
+#include "inflight/event_map.h"
 #include "outside/outside_libraries.h"
 #include "platform/instance_lock.h"
+#include "platform/shell_folders.h"
+#include "quarrowr/catalogue_commands.h"
 #include "quarrowr/checklist_flow.h"
 #include "quarrowr/engine_speech.h"
 #include "quarrowr/event_log.h"
 #include "quarrowr/microphone_switch.h"
 #include "quarrowr/module_window.h"
-#include "quarrowr/unwired_ports.h"
+#include "quarrowr/simconnect_simulator.h"
 #include "quarrowr/voice_module.h"
 
 namespace {
@@ -48,6 +55,18 @@ class LoggedUserInterface : public UserInterface {
 };
 
 constexpr const char* kLockFile = "quarrowr.lock";
+// The module's own settings: [SimConnect] address=host:port overrides the
+// simulator's SimConnect.xml (a simulator on another machine).
+constexpr const char* kModuleSettings = "quarrowr.cfg";
+
+// Every event the mapping can send, once each, to map as the link opens.
+std::vector<std::string> EventNames(const EventMap& map) {
+  std::vector<std::string> names;
+  for (const auto& rule : map.rules)
+    for (const auto& e : rule.events)
+      if (std::find(names.begin(), names.end(), e.event) == names.end()) names.push_back(e.event);
+  return names;
+}
 
 }  // namespace
 
@@ -71,8 +90,25 @@ int main(int argc, char** argv) {
   EngineSpeech speech(libraries, [&window](std::function<void()> job) {
     QMetaObject::invokeMethod(&window, std::move(job), Qt::QueuedConnection);
   });
-  UnwiredCommands commands;
-  UnwiredSimulator simulator;
+  CommandCatalogue catalogue;
+  LoadCommandList(ctx, catalogue);
+  EventMap events;
+  std::string mapError;
+  try {
+    events = LoadEventMap(ctx.File(kEventMapFile));
+  } catch (const std::exception& e) {
+    mapError = e.what();
+    log.Write("message", {{"title", "Simulator events"}, {"text", mapError}});
+  }
+  CatalogueCommands commands(catalogue, events, mapError);
+  const std::filesystem::path moduleSettings = folder / kModuleSettings;
+  SimConnectSimulator simulator(
+      [moduleSettings](simlink::Endpoint& endpoint, std::string& why) {
+        const std::string setting =
+            std::filesystem::exists(moduleSettings) ? ReadIniString("SimConnect", "address", moduleSettings) : "";
+        return simlink::LocateSimulator(setting, WinePrefix(), platform::LoginName(), endpoint, why);
+      },
+      EventNames(events), [&log](const std::string& line) { log.Write("simulator", {{"text", line}}); });
   ChecklistFlow flow(assignments, settings.ChecklistResponses, ChecklistFiles(ctx));
 
   const SwitchSetting setting = ParseMicrophoneSwitch(settings.microphone);
@@ -91,6 +127,7 @@ int main(int argc, char** argv) {
 
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
+    simulator.Poll();
     for (int n = microphone.TakePresses(); n > 0; --n) module.SwitchPressed();
     module.SetMicrophoneStatus(microphone.Status());
   });

@@ -129,7 +129,8 @@ void VoiceModule::Recognised(const Recognition& r) {
 
 void VoiceModule::Act(const CommandPlan& plan) {
   for (const auto& v : plan.values)
-    ports_.log.Write("value", {{"function", plan.functionNumber}, {"list", v.list}, {"tags", v.tags}, {"value", v.value}});
+    ports_.log.Write("value", {{"function", plan.functionNumber}, {"list", v.list}, {"tags", v.tags}, {"value", v.value},
+                                {"spoken", v.spoken}});
   view_.heard = plan.kind == CommandPlan::Kind::kNothing ? "(nothing recognised)" : plan.command;
   switch (plan.kind) {
     case CommandPlan::Kind::kNothing:

@@ -150,6 +150,7 @@ TEST(PlanCommand, EventsValuesAndReadbacksInTurn) {
   EXPECT_EQ(plan.readback, "Altitude flight level three five zero");
   ASSERT_EQ(plan.values.size(), 1u);
   EXPECT_EQ(plan.values[0].value, "35000");
+  EXPECT_EQ(plan.values[0].tags, "3 5 0 00");
   // The next readback in turn; the blank one is skipped, then the first again.
   EXPECT_EQ(p.Plan("|120: 1 0 000").readback, "Altitude one zero thousand set");
   EXPECT_EQ(p.Plan("|120: 8 00").readback, "Altitude eight hundred");
@@ -168,6 +169,8 @@ TEST(PlanCommand, TagsAreSharedAmongSeveralLists) {
   plan = p.Plan("|5: 3 5 00 2 7 0");
   EXPECT_EQ(plan.unable, "");
   EXPECT_EQ(plan.values[0].list, "ALT");
+  EXPECT_EQ(plan.values[0].tags, "3 5 00");
+  EXPECT_EQ(plan.values[1].tags, "2 7 0");
   EXPECT_EQ(plan.events[0].data, 3500u);
 }
 
