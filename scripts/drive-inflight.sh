@@ -30,22 +30,20 @@ rm -f "$MODULE_LOG" "$STATE" "$SIM_FOLDER/fsx_events.log"
 
 # What the pilot says, in the order the engine hears it: six commands, then
 # the checklist command and a response for each of its twelve steps (one
-# skipped).
+# skipped). Each with the synthetic voice that says it clearly: one-word
+# responses are the hardest to hear, as for a real pilot.
 SAID=(
-  "autopilot on"
-  "set heading two seven zero"
-  "set altitude one zero thousand"
-  "tune com one one two one decimal five"
-  "squawk four six two one"
-  "landing lights on"
-  "before takeoff checklist"
-  "closed" "set" "set" "off" "skip" "set" "rich" "set" "on" "on" "briefed" "received"
+  "autopilot on|1" "set heading two seven zero|1" "set altitude one zero thousand|1"
+  "tune com one one two one decimal five|1" "squawk four six two one|1" "landing lights on|1"
+  "before takeoff checklist|1"
+  "closed|1" "set|4" "set|4" "off|1" "skip|1" "set|4" "rich|1" "set|4" "on|3" "on|3" "briefed|1" "received|1"
 )
 : >"$WORK/said.lst"
 for i in "${!SAID[@]}"; do
   wav=$(printf '%s/said-%02d.wav' "$WORK" "$i")
-  KELO_WAV="$wav" "$TOOL" --program-folder "$PROGRAM" speak "${SAID[$i]}" >/dev/null
+  KELO_WAV="$wav" "$TOOL" --program-folder "$PROGRAM" speak --voice "${SAID[$i]#*|}" --rate 50 "${SAID[$i]%|*}" >/dev/null
   echo "$wav" >>"$WORK/said.lst"
+  SAID[$i]="${SAID[$i]%|*}"
 done
 export AUDIOIN_WAV="$WORK/said.lst"
 mkdir -p "$WORK/readbacks"
