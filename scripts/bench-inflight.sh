@@ -15,7 +15,7 @@ cp -r "$BUILD/program" "$WORK/program"
 "$BUILD/tools/talvane-tool" --program-folder "$WORK/program" compile | tail -n 1
 WAVS=()
 i=0
-for said in "autopilot on" "autopilot off" "set heading two seven zero" "set altitude one zero thousand" \
+for said in "autopilot on" "autopilot off" "select heading two seven zero" "set altitude one zero thousand" \
   "tune com one one two one decimal five" "squawk four six two one" "landing lights on" "landing lights off" \
   "gear down" "set heading zero nine zero" "altitude hold on" "taxi lights on"; do
   i=$((i + 1))

@@ -33,7 +33,7 @@ rm -f "$MODULE_LOG" "$STATE" "$SIM_FOLDER/fsx_events.log"
 # skipped). Each with the synthetic voice that says it clearly: one-word
 # responses are the hardest to hear, as for a real pilot.
 SAID=(
-  "autopilot on|1" "set heading two seven zero|1" "set altitude one zero thousand|1"
+  "autopilot on|1" "select heading two seven zero|4" "set altitude one zero thousand|1"
   "tune com one one two one decimal five|1" "squawk four six two one|1" "landing lights on|1"
   "before takeoff checklist|1"
   "closed|1" "set|4" "set|4" "off|1" "skip|1" "set|4" "rich|1" "set|4" "on|3" "on|3" "briefed|1" "received|1"
