@@ -13,6 +13,7 @@ file(COPY "${PROGRAM_DIR}/" DESTINATION "${INSTALL}")
 file(REMOVE_RECURSE "${SIM}/SimObjects")
 file(MAKE_DIRECTORY "${SIM}/SimObjects/Airplanes")
 file(COPY "${DEMO_SOURCE}/SimObjects" DESTINATION "${SIM}")
+file(REMOVE "${SIM}/fsx_state.json" "${SIM}/fsx_events.log")  # left by an earlier run
 file(COPY_FILE "${SIMULATOR_EXE}" "${SIM}/fsx.exe")
 file(CHMOD "${SIM}/fsx.exe" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
      WORLD_READ WORLD_EXECUTE)

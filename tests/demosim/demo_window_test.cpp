@@ -12,9 +12,6 @@
 #include "simlink/simconnect_client.h"
 #include "support/test_support.h"
 
-// Last: its macros (Bool, Status, None) clash with the headers above.
-#include <X11/Xlib.h>
-
 namespace talvane::demosim {
 namespace {
 
@@ -22,22 +19,6 @@ using namespace std::chrono_literals;
 
 QJsonObject ReadState(const fs::path& file) {
   return QJsonDocument::fromJson(QByteArray::fromStdString(test::ReadFile(file))).object();
-}
-
-// Sends the window manager's close message, as a title bar's close button does.
-bool SendClose(const std::string& display, unsigned long window) {
-  Display* d = XOpenDisplay(display.c_str());
-  if (!d) return false;
-  XEvent e{};
-  e.xclient.type = ClientMessage;
-  e.xclient.window = window;
-  e.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
-  e.xclient.format = 32;
-  e.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
-  e.xclient.data.l[1] = CurrentTime;
-  const bool sent = XSendEvent(d, window, False, NoEventMask, &e) != 0;
-  XCloseDisplay(d);
-  return sent;
 }
 
 class DemoWindowTest : public test::XServerTest {
@@ -78,7 +59,7 @@ TEST_F(DemoWindowTest, TheProbeFindsTheSimulatorAndClientsChangeItsState) {
   EXPECT_TRUE(ReadState(state)["lights"].toObject()["beacon"].toBool());
 
   // The close message ends it, and its client hears that the simulator quits.
-  ASSERT_TRUE(SendClose(display(), window));
+  ASSERT_TRUE(platform::SendCloseRequest(display(), window));
   EXPECT_EQ(sim->Wait(10s), 0);
   EXPECT_FALSE(client.Poll(1s));
   EXPECT_FALSE(probe.IsSimulatorRunning());
