@@ -147,21 +147,22 @@ void CockpitPanel::paintEvent(QPaintEvent*) {
   p.setFont(FittedFont(Q(s.title), 20, 560));
   p.setPen(kLabel);
   p.drawText(QRect(kMargin, 22, 580, 28), Qt::AlignLeft | Qt::AlignVCenter, Q(s.title));
+  // The link: where clients reach it, or that there is none (the reason is
+  // on the bottom line, where there is room for it).
   const bool listening = !link_.endpoint.empty();
-  const QString linkText =
-      listening ? QStringLiteral("SimConnect %1 \u2022 %2 client%3")
-                      .arg(Q(link_.endpoint))
-                      .arg(link_.clients)
-                      .arg(link_.clients == 1 ? "" : "s")
-                : QStringLiteral("No link: %1").arg(Q(link_.message));
+  const QString linkText = listening ? QStringLiteral("SimConnect %1 \u2022 %2 client%3")
+                                           .arg(Q(link_.endpoint))
+                                           .arg(link_.clients)
+                                           .arg(link_.clients == 1 ? "" : "s")
+                                     : QStringLiteral("NO SIMULATOR LINK");
   const QRect linkBox(600, 12, right - 600, 36);
-  p.setFont(FittedFont(linkText, 12, linkBox.width() - 26, false, 0.2));
+  p.setFont(listening ? FittedFont(linkText, 13, linkBox.width() - 22, false, 0.2) : LabelFont(14, true, 1.5));
   p.setPen(listening ? kLabel : kAmber);
-  p.drawText(linkBox.adjusted(22, 0, 0, 0), Qt::AlignRight | Qt::AlignVCenter | Qt::TextWordWrap, linkText);
+  p.drawText(linkBox, Qt::AlignRight | Qt::AlignVCenter, linkText);
   {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
-    const int textWidth = std::min(QFontMetrics(p.font()).horizontalAdvance(linkText), linkBox.width() - 22);
+    const int textWidth = QFontMetrics(p.font()).horizontalAdvance(linkText);
     const QPointF dot(right - textWidth - 12, linkBox.center().y() + 1);
     const QColor c = !listening ? kRed : link_.clients > 0 ? kGreen : kAmber;
     p.setPen(QPen(kEdgeDark, 1));
@@ -322,12 +323,14 @@ void CockpitPanel::paintEvent(QPaintEvent*) {
                  .arg(Q(s.fuel.selector))
                  .arg(Q(s.simulation.view).toUpper()));
 
-  // The last event received.
-  p.setFont(LabelFont(11, false, 0.2));
-  p.setPen(kLabelDim);
-  p.drawText(QRect(kMargin, height() - 26, width() - 2 * kMargin, 20), Qt::AlignLeft | Qt::AlignVCenter,
-             last_event_.empty() ? QStringLiteral("No event received yet")
-                                 : QStringLiteral("Last event: %1").arg(Q(last_event_)));
+  // The last event received, or why there is no link.
+  const QRect bottom(kMargin, height() - 26, width() - 2 * kMargin, 20);
+  const QString line = !listening          ? QStringLiteral("No link: %1").arg(Q(link_.message))
+                       : last_event_.empty() ? QStringLiteral("No event received yet")
+                                             : QStringLiteral("Last event: %1").arg(Q(last_event_));
+  p.setFont(FittedFont(line, 11, bottom.width(), false, 0.2));
+  p.setPen(listening ? kLabelDim : kAmber);
+  p.drawText(bottom, Qt::AlignLeft | Qt::AlignVCenter, line);
 }
 
 }  // namespace talvane::demosim
