@@ -33,10 +33,10 @@ rm -f "$MODULE_LOG" "$STATE" "$SIM_FOLDER/fsx_events.log"
 # skipped). Each with the synthetic voice that says it clearly: one-word
 # responses are the hardest to hear, as for a real pilot.
 SAID=(
-  "autopilot on|1" "select heading two seven zero|4" "set altitude one zero thousand|1"
-  "tune com one one two one decimal five|1" "squawk four six two one|1" "landing lights on|1"
+  "autopilot on|1" "select heading two seven zero|1" "set altitude one zero thousand|1"
+  "tune com one one one eight decimal seven|1" "squawk four six two one|1" "landing lights on|1"
   "before takeoff checklist|1"
-  "closed|1" "set|4" "set|4" "off|1" "skip|1" "set|4" "rich|1" "set|4" "on|3" "on|3" "briefed|1" "received|1"
+  "closed|1" "set|4" "set|4" "off|1" "skip item|3" "set|4" "rich|1" "set|4" "on|3" "on|3" "briefed|1" "received|1"
 )
 : >"$WORK/said.lst"
 for i in "${!SAID[@]}"; do
@@ -49,7 +49,7 @@ export AUDIOIN_WAV="$WORK/said.lst"
 mkdir -p "$WORK/readbacks"
 export KELO_WAV="$WORK/readbacks"
 
-exec 3< <(Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp 2>/dev/null)
+exec 3< <(Xvfb -displayfd 1 -screen 0 1500x700x24 -nolisten tcp 2>/dev/null)
 XVFB_PID=$!
 read -r -t 10 DISPLAY_NUMBER <&3
 export DISPLAY=":$DISPLAY_NUMBER"
@@ -120,7 +120,9 @@ sleep 0.3
 # LAUNCH FSX (at 442, 360 of the home screen, which sits at 5, 101).
 click "$MAIN" $((5 + 442 + 154)) $((101 + 360 + 29))
 SIM=$(window "^Demo Simulator" 150) || fail "the simulator did not start"
-window "^BX Quarrow\$" 150 >/dev/null || fail "the voice module did not start"
+MODULE=$(window "^BX Quarrow\$" 150) || fail "the voice module did not start"
+# No window manager places them: the voice module goes beside the panel.
+xdotool windowmove "$MODULE" 990 0
 wait_for link 0 || fail "the voice module logged no link"
 for _ in $(seq 1 100); do grep -q '"connected":true' "$MODULE_LOG" && break; sleep 0.1; done
 grep -q '"connected":true' "$MODULE_LOG" || fail "the voice module did not connect to the simulator"
@@ -143,13 +145,13 @@ sleep 1
 shot 21-inflight-after
 
 # The simulator's state holds every command.
-for expect in '"master":true' '"heading":270' '"altitude":10000' '"active":"121.500"' '"transponder":"4621"' \
-  '"landing":true'; do
+for expect in '"master": true' '"heading": 270' '"altitude": 10000' '"active": "118.700"' '"transponder": "4621"' \
+  '"landing": true'; do
   grep -q "$expect" "$STATE" || fail "the simulator's state lacks $expect: $(cat "$STATE")"
 done
 # The log holds each event, the checklist's steps and its skipped one.
 for expect in '"name":"AUTOPILOT_ON"' '"name":"HEADING_BUG_SET","data":270' '"name":"AP_ALT_VAR_SET_ENGLISH","data":10000' \
-  '"name":"COM_RADIO_SET","data":8528' '"name":"XPNDR_SET","data":17953' '"name":"LANDING_LIGHTS_ON"' \
+  '"name":"COM_RADIO_SET","data":6256' '"name":"XPNDR_SET","data":17953' '"name":"LANDING_LIGHTS_ON"' \
   '"step":"started"' '"step":"complete"'; do
   grep -q "$expect" "$MODULE_LOG" || fail "the voice module's log lacks $expect"
 done

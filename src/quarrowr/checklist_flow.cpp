@@ -118,15 +118,29 @@ FlowTurn ChecklistFlow::Heard(std::string_view engineText) {
     t.responseRules = StepRules(steps_.steps[step_]);
     return t;
   }
-  if (*number == kResponseIgnore) return Finish(FlowTurn::What::kIgnored, SpokenSection(section_) + " checklist ended");
+  FlowTurn t = Answered(*number);
+  t.heard = ResponseWord(*number);
+  return t;
+}
+
+FlowTurn ChecklistFlow::Answered(std::int32_t number) {
+  if (number == kResponseIgnore) return Finish(FlowTurn::What::kIgnored, SpokenSection(section_) + " checklist ended");
   const auto& valid = steps_.steps[step_].responses;
-  const bool ok = *number == kResponseSkip || std::any_of(valid.begin(), valid.end(), [&](const StepResponse& r) {
-                    return r.functionNumber == *number;
+  const bool ok = number == kResponseSkip || std::any_of(valid.begin(), valid.end(), [&](const StepResponse& r) {
+                    return r.functionNumber == number;
                   });
   if (!ok) return Challenge(FlowTurn::What::kInvalid);
   if (++step_ >= steps_.steps.size())
     return Finish(FlowTurn::What::kComplete, SpokenSection(section_) + " checklist complete");
   return Challenge(FlowTurn::What::kNext);
+}
+
+std::string ChecklistFlow::ResponseWord(std::int32_t number) const {
+  if (number == kResponseIgnore) return "Ignore";
+  if (number == kResponseSkip) return "Skip";
+  for (const auto& r : responses_)
+    if (r.functionNumber == number) return Trim(r.response);
+  return "|" + std::to_string(number);
 }
 
 std::string ChecklistFlow::Progress() const {

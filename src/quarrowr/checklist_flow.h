@@ -34,6 +34,7 @@ struct FlowTurn {
   };
   What what = What::kRefused;
   std::string say;                         // Windows-1252; empty: nothing
+  std::string heard;                       // the response as a word ("CHECKED", "Skip"), for the window
   std::vector<std::string> responseRules;  // switched on while listening; empty: all off
   bool listen = false;                     // listen for the response at once
 };
@@ -70,6 +71,8 @@ class ChecklistFlow {
  private:
   FlowTurn Challenge(FlowTurn::What what, std::string lead = {});
   FlowTurn Finish(FlowTurn::What what, std::string say);
+  FlowTurn Answered(std::int32_t number);  // a response (Skip and Ignore included) to the current step
+  std::string ResponseWord(std::int32_t number) const;
   std::vector<std::string> StepRules(const ChecklistStep& step) const;
   bool IsResponse(std::int32_t number) const;
 

@@ -66,7 +66,7 @@ void VoiceModule::UpdateLink() {
   const std::string status = ports_.simulator.Status();
   if (status == linkStatus_) return;
   linkStatus_ = status;
-  view_.link = (ports_.simulator.Connected() ? "Simulator: " : "Simulator link down: ") + status;
+  view_.link = (ports_.simulator.Connected() ? "" : "Link down: ") + status;
   ports_.log.Write("link", {{"connected", ports_.simulator.Connected()}, {"status", status}});
   Notify();
 }
@@ -115,7 +115,9 @@ void VoiceModule::Recognised(const Recognition& r) {
   if (flow_.Running()) {
     const FlowTurn turn = flow_.Heard(r.text);
     if (turn.what != FlowTurn::What::kNotAResponse) {
-      view_.heard = turn.what == FlowTurn::What::kNothingHeard ? "(nothing recognised)" : Trim(r.text);
+      view_.heard = turn.what == FlowTurn::What::kNothingHeard ? "(nothing recognised)"
+                    : turn.heard.empty()                          ? Trim(r.text)
+                                                                  : turn.heard;
       Apply(turn);
       if (voiceActivation_ && !listening_) Listen();
       Notify();

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QtTest>
 
@@ -37,11 +39,11 @@ void AnswerInput(talvane::ui::ProgramMain& m, const QString& text) {
   poll->start(20);
 }
 
-// Chooses `file` in the next file dialog once it is up. The dialog checks
-// the choice against a file-system model that fills on a thread, so on a
-// loaded machine its accept may refuse at first: the choice is made again
-// on every tick until the dialog has gone, and a complaint it raises is
-// closed so the retry can run.
+// Chooses `file` in the next file dialog once it is up, typing its name as
+// a user would. The dialog's own selectFile leaves the name box alone while
+// it has the focus, and the dialog checks the choice against a model that
+// fills on a thread: so the name is typed on every tick until the dialog
+// has gone, and a complaint it raises is closed so the retry can run.
 void ChooseFile(const QString& file) {
   auto* poll = new QTimer;
   auto seen = std::make_shared<bool>(false);
@@ -60,7 +62,12 @@ void ChooseFile(const QString& file) {
       return;
     }
     *seen = true;
-    dialog->selectFile(file);
+    const QFileInfo info(file);
+    dialog->setDirectory(info.absolutePath());
+    if (auto* name = dialog->findChild<QLineEdit*>("fileNameEdit"))
+      name->setText(info.fileName());
+    else
+      dialog->selectFile(file);
     static_cast<QDialog*>(dialog)->accept();  // protected on the file dialog
   });
   poll->start(20);

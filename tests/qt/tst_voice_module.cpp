@@ -35,7 +35,7 @@ class VoiceModuleWindowTest : public QObject {
     module.SetMicrophoneStatus("Microphone switch: key Q");
     module.Start({});
     QCOMPARE(window.Line(0), QString("Ready: press the microphone switch"));
-    QCOMPARE(window.Line(4), QString("Simulator link down: no simulator"));
+    QCOMPARE(window.Line(4), QString("Link down: no simulator"));
     QCOMPARE(window.Line(5), QString("Microphone switch: key Q"));
 
     module.SwitchPressed();

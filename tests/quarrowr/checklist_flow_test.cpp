@@ -93,6 +93,7 @@ TEST_F(ChecklistFlowTest, AnInvalidResponseRepeatsTheChallengeAndStays) {
   // CHECKED is a checklist response, but not one this step takes.
   FlowTurn t = flow.Heard("|50003");
   EXPECT_EQ(t.what, What::kInvalid);
+  EXPECT_EQ(t.heard, "CHECKED");  // the window names what was heard
   EXPECT_EQ(t.say, "Flaps");
   EXPECT_TRUE(t.listen);
   EXPECT_EQ(t.responseRules, std::vector<std::string>{"<SET>"});
@@ -109,6 +110,7 @@ TEST_F(ChecklistFlowTest, SkipMovesOnAndIgnoreEnds) {
   Begin();
   const FlowTurn t = flow.Heard("|50000");
   EXPECT_EQ(t.what, What::kIgnored);
+  EXPECT_EQ(t.heard, "Ignore");
   EXPECT_EQ(t.say, "before takeoff checklist ended");
   EXPECT_FALSE(flow.Running());
 }

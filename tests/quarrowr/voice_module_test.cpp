@@ -22,7 +22,7 @@ CommandPlan AltitudePlan() {
   p.command = "Set Altitude";
   p.events = {{"AP_ALT_VAR_SET_ENGLISH", 10000}, {"AP_ALT_HOLD_ON", 0}};
   p.readback = "Altitude one zero thousand";
-  p.values = {{"[ALT]", "1 0 000", "10000"}};
+  p.values = {{"[ALT]", "1 0 000", "10000", "one zero thousand"}};
   return p;
 }
 
@@ -140,7 +140,7 @@ TEST_F(VoiceModuleTest, TheLinkIsRetriedEveryFewSecondsOnly) {
   EXPECT_EQ(simulator.connects, 1);
   m.Tick(t0 + VoiceModule::kLinkRetry);
   EXPECT_EQ(simulator.connects, 2);
-  EXPECT_EQ(m.View().link, "Simulator link down: no simulator");
+  EXPECT_EQ(m.View().link, "Link down: no simulator");
 }
 
 TEST_F(VoiceModuleTest, UnableIsSpokenAndLoggedWithItsReason) {
