@@ -49,11 +49,8 @@ export AUDIOIN_WAV="$WORK/said.lst"
 mkdir -p "$WORK/readbacks"
 export KELO_WAV="$WORK/readbacks"
 
-exec 3< <(Xvfb -displayfd 1 -screen 0 1500x700x24 -nolisten tcp 2>/dev/null)
-XVFB_PID=$!
-read -r -t 10 DISPLAY_NUMBER <&3
-export DISPLAY=":$DISPLAY_NUMBER"
-export QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/virtual-display.sh"
+start_virtual_display 1500x700
 APP_PID=""
 cleanup() {
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
@@ -156,7 +153,12 @@ for expect in '"name":"AUTOPILOT_ON"' '"name":"HEADING_BUG_SET","data":270' '"na
   grep -q "$expect" "$MODULE_LOG" || fail "the voice module's log lacks $expect"
 done
 [ "$(grep -c '"step":"next"' "$MODULE_LOG")" -eq 11 ] || fail "the checklist did not take eleven responses"
-READBACKS=$(find "$WORK/readbacks" -name '*.wav' | wc -l)
+# The copilot writes the last readback while the log already has it.
+for _ in $(seq 1 100); do
+  READBACKS=$(find "$WORK/readbacks" -name '*.wav' | wc -l)
+  [ "$READBACKS" -ge 19 ] && break
+  sleep 0.1
+done
 [ "$READBACKS" -ge 19 ] || fail "only $READBACKS readbacks were spoken"
 echo "Readbacks spoken: $READBACKS"
 

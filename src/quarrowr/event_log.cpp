@@ -21,29 +21,7 @@ std::string TimeStamp() {
 
 }  // namespace
 
-std::string JsonString(std::string_view text) {
-  const std::string utf8 = Cp1252ToUtf8(text);
-  std::string out = "\"";
-  for (const char c : utf8) {
-    const auto u = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (u < 0x20 || u == 0x7F) {
-          char esc[8];
-          std::snprintf(esc, sizeof esc, "\\u%04x", u);
-          out += esc;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
+std::string JsonString(std::string_view text) { return JsonQuoted(Cp1252ToUtf8(text)); }
 
 EventLog::EventLog(std::filesystem::path file, std::uintmax_t limit) : file_(std::move(file)), limit_(limit) { Open(); }
 

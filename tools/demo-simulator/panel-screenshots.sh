@@ -14,11 +14,8 @@ for f in "$SIM" "$SEND" "$SHOT"; do
   [ -x "$f" ] || { echo "missing $f (build the demo-simulator, simconnect-send and x11-screenshot targets)" >&2; exit 1; }
 done
 
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
-XVFB_PID=$!
-read -r -t 10 DISPLAY_NUMBER <&3
-export DISPLAY=":$DISPLAY_NUMBER"
-export QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/../../scripts/virtual-display.sh"
+start_virtual_display 1024x768
 SIM_PID=""
 OUTPUT=$(mktemp)
 cleanup() {

@@ -4,6 +4,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "common/text.h"
+
 namespace talvane::demosim {
 
 namespace {
@@ -74,24 +76,6 @@ void Radio(JsonWriter& w, std::string_view key, const RadioPair& r, std::string 
 }
 
 }  // namespace
-
-std::string JsonQuoted(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (u < 0x20 || u == 0x7F) {
-      char esc[8];
-      std::snprintf(esc, sizeof esc, "\\u%04x", u);
-      out += esc;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
 
 std::string StateJson(const CockpitState& s, const LinkStatus& link) {
   JsonWriter w;

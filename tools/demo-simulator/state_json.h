@@ -20,7 +20,4 @@ struct LinkStatus {
 
 std::string StateJson(const CockpitState& state, const LinkStatus& link);
 
-// `text` (UTF-8) as a JSON string, quotes included.
-std::string JsonQuoted(std::string_view text);
-
 }  // namespace talvane::demosim
