@@ -24,7 +24,7 @@ WORK=$(mktemp -d)
 LOG="$WORK/program.log"
 
 # The switch, and grammars compiled from the shipped catalogue.
-sed -i 's/^microphone=[^\r]*/microphone=m/' "$PROGRAM/TV_Information.cfg"
+"$TOOL" --program-folder "$PROGRAM" set-microphone m >/dev/null
 "$TOOL" --program-folder "$PROGRAM" compile >"$WORK/compile.log" 2>&1 || { cat "$WORK/compile.log" >&2; exit 1; }
 rm -f "$MODULE_LOG" "$STATE" "$SIM_FOLDER/fsx_events.log"
 
