@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
   const SwitchSetting setting = ParseMicrophoneSwitch(settings.microphone);
   MicrophoneSwitch microphone(
       setting,
-      setting.kind == SwitchSetting::Kind::kKey ? std::make_unique<platform::X11GlobalKeys>(setting.key) : nullptr,
+      setting.kind == SwitchSetting::Kind::kKey ? platform::WatchKey(setting.key) : nullptr,
       setting.kind == SwitchSetting::Kind::kJoystick ? std::make_unique<platform::LinuxJoysticks>() : nullptr);
   VoiceModule module({speech, commands, simulator, log}, flow, settings.copilotVoice, microphone.VoiceActivation());
   module.Changed = [&] { window.Show(module.View()); };

@@ -75,8 +75,9 @@ std::string MicrophoneSwitch::Status() const {
   const std::string name = DescribeSwitch(setting_);
   switch (setting_.kind) {
     case SwitchSetting::Kind::kKey:
-      return keys_ && keys_->Watching() ? "Microphone switch: " + name
-                                        : "Microphone switch: " + name + " (not watched: no X server answers)";
+      if (!keys_) return "Microphone switch: " + name + " (not watched)";
+      return keys_->Watching() ? "Microphone switch: " + name
+                               : "Microphone switch: " + name + " (not watched: " + keys_->NotWatchingReason() + ")";
     case SwitchSetting::Kind::kJoystick:
       return joystick_present_ && joysticks_ ? "Microphone switch: " + name
                                              : "Microphone switch: " + name + " (joystick not found)";

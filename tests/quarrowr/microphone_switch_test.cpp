@@ -67,6 +67,7 @@ class CountedKeys : public platform::GlobalKeys {
  public:
   int TakePresses() override { return std::exchange(presses, 0); }
   bool Watching() const override { return watching; }
+  std::string NotWatchingReason() const override { return "no X server answers"; }
   int presses = 0;
   bool watching = true;
 };
