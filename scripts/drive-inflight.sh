@@ -167,6 +167,8 @@ pkill -TERM -f "$SIM_FOLDER/fsx.exe" || true
 for _ in $(seq 1 300); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$APP_PID" 2>/dev/null && fail "the program did not end after the simulator"
 APP_PID=""
+# The voice module has been asked to close; it may still be on its way out.
+for _ in $(seq 1 150); do pgrep -f "$PROGRAM/quarrowr.exe" >/dev/null || break; sleep 0.1; done
 pgrep -f "$PROGRAM/quarrowr.exe" >/dev/null && fail "the voice module did not end"
 grep -q '"event":"end"' "$MODULE_LOG" || fail "the voice module did not end cleanly"
 echo "In flight: every command reached the simulator."
