@@ -4,8 +4,9 @@
 # With a display the program simply opens. Without one (CI, a server) it runs
 # on a virtual X server, where a script drives it as a user would (the
 # one-time kneeboard question, the home screen, the help centre and every
-# editing screen), saves a screenshot of each step under build/screenshots/
-# and prints their paths.
+# editing screen, then the launch button and a flight: spoken commands and a
+# checklist reaching the demo simulator), saves a screenshot of each step
+# under build/screenshots/ and prints their paths.
 # The command-line demo is scripts/demo-tool.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,4 +24,7 @@ fi
 
 SHOTS="$PWD/build/screenshots"
 rm -rf "$SHOTS" && mkdir -p "$SHOTS"
-exec bash scripts/drive-program.sh "$PROGRAM" "$SHOTS" build/tools/x11-screenshot/x11-screenshot build/tools/talvane-tool
+bash scripts/drive-program.sh "$PROGRAM" "$SHOTS" build/tools/x11-screenshot/x11-screenshot build/tools/talvane-tool
+# Then in flight: the launch button, spoken commands and a checklist reaching
+# the demo simulator.
+exec bash scripts/drive-inflight.sh "$PROGRAM" "$SHOTS" build/tools/x11-screenshot/x11-screenshot build/tools/talvane-tool

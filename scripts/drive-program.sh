@@ -23,13 +23,8 @@ SPOKEN=$(mktemp --suffix=.wav)
 KELO_WAV="$SPOKEN" "$TOOL" --program-folder "$PROGRAM" speak "autopilot on" >/dev/null
 export AUDIOIN_WAV="$SPOKEN"
 
-# A virtual X server of our own; it reports the display it took.
-exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null)
-XVFB_PID=$!
-read -r -t 10 DISPLAY_NUMBER <&3
-export DISPLAY=":$DISPLAY_NUMBER"
-# A real X11 window, whatever platform the caller chose for its own tests.
-export QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/virtual-display.sh"
+start_virtual_display 1024x768
 APP_PID=""
 cleanup() {
   [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true

@@ -18,6 +18,7 @@ seed() {  # seed corpus files for a target
     fuzz_checklist) ls build/program/Checklists/*.dat ;;
     fuzz_assignments) ls build/program/Data/Checklist_Assignments.dat ;;
     fuzz_ini) ls build/program/TV_Information.cfg demo/fsx.cfg ;;
+    fuzz_inflight_event_map) ls data/sim_events.txt ;;
   esac 2>/dev/null || true
 }
 for t in "${targets[@]}"; do

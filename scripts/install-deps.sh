@@ -14,7 +14,7 @@ PKGS=(
   libespeak-ng-dev espeak-ng
   libasound2-dev
   libx11-dev xvfb xauth xdotool fonts-dejavu-core
-  sox
+  sox libxi-dev
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -30,6 +30,10 @@ void FatalSettings(Context& ctx, std::string_view first) {
 
 bool LoadSettings(Context& ctx, Settings& s) {
   ctx.ui.SetSplashStatus("Loading Settings, standby...");
+  return ReadSettingsFile(ctx, s) && LocateFSXConfig(ctx, s);
+}
+
+bool ReadSettingsFile(Context& ctx, Settings& s) {
   const fs::path file = ctx.File(kSettingsFile);
   if (!FileExists(file)) {
     FatalSettings(ctx, "Your TV_Information.cfg file has not been found.");
@@ -66,7 +70,7 @@ bool LoadSettings(Context& ctx, Settings& s) {
     FatalSettings(ctx, "There was an error in your TV_Information.cfg file.");
     return false;
   }
-  return LocateFSXConfig(ctx, s);
+  return true;
 }
 
 void SaveSettingsKey(Context& ctx, std::string_view key, const std::string& value, std::string_view what) {

@@ -38,6 +38,9 @@ inline constexpr const char* kSettingsFile = "\\TV_Information.cfg";
 // Reads the whole settings file, then locates fsx.cfg. Returns false when
 // the program was ended (after the fatal message).
 bool LoadSettings(Context& ctx, Settings& s);
+// The settings file alone, without locating fsx.cfg (the voice module reads
+// no aircraft folders). False after the fatal message, as above.
+bool ReadSettingsFile(Context& ctx, Settings& s);
 
 // Writes one key of section "Main". A missing settings file is reported
 // with `what` (what the user loses) and nothing is written; write errors are

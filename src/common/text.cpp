@@ -1,6 +1,7 @@
 #include "common/text.h"
 
 #include <array>
+#include <cstdio>
 
 namespace talvane {
 
@@ -255,6 +256,29 @@ std::string Paragraphs(std::initializer_list<std::string_view> parts) {
     first = false;
   }
   return out;
+}
+
+std::string JsonQuoted(std::string_view utf8) {
+  std::string out = "\"";
+  for (const char c : utf8) {
+    const auto u = static_cast<unsigned char>(c);
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (u < 0x20 || u == 0x7F) {
+          char esc[8];
+          std::snprintf(esc, sizeof esc, "\\u%04x", u);
+          out += esc;
+        } else {
+          out += c;
+        }
+    }
+  }
+  return out + "\"";
 }
 
 }  // namespace talvane

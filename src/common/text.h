@@ -34,6 +34,9 @@ std::string FixedField(std::string_view s, std::size_t width);
 // the platform's conversion does; characters the code page cannot hold
 // become '?'.
 std::string Cp1252ToUtf8(std::string_view s);
+// `utf8` as a JSON string, quotes included: the quote, the backslash and
+// control characters escaped, everything else as it is.
+std::string JsonQuoted(std::string_view utf8);
 std::string Utf8ToCp1252(std::string_view s);
 std::u16string Cp1252ToUtf16(std::string_view s);
 std::string Utf16ToCp1252(std::u16string_view s);

@@ -78,6 +78,7 @@ int AudioSrcCtrl(RecogObject& r, int mode);
 int CloseRecognizer(RecogObject& r);
 int LoadStaticGrammar(RecogObject& r);
 int LoadContextOnRecognizer(RecogObject& r);
+int ActivateContext(RecogObject& r);  // builds the search network for the rules as they are
 int UnLoadContextOnRecognizer(RecogObject& r);
 int DeActivateRules(RecogObject& r, int mode);
 int DoRecognition(SREC_COMMAND_OBJECT& cmd, RecogObject& r);

@@ -1,7 +1,8 @@
 // Grammars and rules: LoadStaticGrammar reads every compiled grammar (*.bgm)
 // of the current directory, in name order, into the grammar table;
 // LoadContextOnRecognizer makes one context of them, loaded into the
-// recogniser and activated; UnLoadContextOnRecognizer takes it out again and
+// recogniser, and ActivateContext builds its search network once the rules
+// are set; UnLoadContextOnRecognizer takes it out again and
 // closes it and every grammar. DeActivateRules reads the rule list (mode 0,
 // INIT) and switches its rules off; mode 1 switches them all on, mode 2 all
 // off.
@@ -96,8 +97,10 @@ int LoadContext(RecogObject& r) {
   // Not tested here: without a context the next call fails.
   lhs_asrCreateCtxFromGrammarHandles(r.hSpeech, r.GrammarHandles, static_cast<std::size_t>(r.GrammarCount), nullptr,
                                      nullptr, 0, &r.hCtx);
-  LHS_CHECK(lhs_asrRecLoadContext(r.hRec, r.hCtx, LH_TRUE, ASRREC_DYNPROG_AUTOMATIC, nullptr));
-  LHS_CHECK(lhs_asrCtxActivate(r.hCtx, r.hRec));
+  // Loaded, not yet activated: the search network is built once the rule
+  // list has switched the checklist responses off (DeActivateRules), not
+  // twice.
+  LHS_CHECK(lhs_asrRecLoadContext(r.hRec, r.hCtx, LH_FALSE, ASRREC_DYNPROG_AUTOMATIC, nullptr));
   return 0;
 }
 
@@ -217,6 +220,19 @@ int LoadContextOnRecognizer(RecogObject& r) {
   return TracedStep(L"LoadContextOnRecognizer", [&] { return LoadContext(r); });
 }
 
+int ActivateContext(RecogObject& r) {
+  // Built now rather than when the next recognition starts: that start would
+  // otherwise wait for the build (two seconds for the whole catalogue), and
+  // a pilot's first words with it.
+  if (IsNull(r.hCtx) || IsNull(r.hRec)) return kNullHandle;
+  const LH_ERROR rc = lhs_asrCtxActivate(r.hCtx, r.hRec);
+  if (rc != LH_OK) {
+    TraceCallError("lhs_asrCtxActivate(r.hCtx, r.hRec)", __LINE__, __FILE__, lhs_asrErrGetString(rc), false);
+    return static_cast<int>(rc);
+  }
+  return 0;
+}
+
 int UnLoadContextOnRecognizer(RecogObject& r) {
   return TracedStep(L"UnLoadContextOnRecognizer", [&] { return UnloadContext(r); });
 }
@@ -228,6 +244,8 @@ int DeActivateRules(RecogObject& r, int mode) {
     rc = LoadRuleList(r);
   else if (mode == 1 || mode == 2)
     rc = ApplyAll(r, mode == 1);
+  // Switched by the host: the network follows at once (see ActivateContext).
+  if (rc == 0 && mode != 0) rc = ActivateContext(r);
   TRACE(rc == 0 ? L"Exiting function DeActivateRules(Success) \n" : L"Exiting function DeActivateRules(FAIL) \n");
   return rc;
 }

@@ -135,6 +135,7 @@ int Init(RecogObject& r) {
 
   if (const int rc = DeActivateRules(r, 0); rc != 0)
     TRACE(L"WARNING: *** Unable to load selectively activateable checklist rules [%x]\n", rc);
+  if (ActivateContext(r) != 0) return FailureTeardown(r);
   r.EngineState = kIdle;
   return SR_OK;
 }

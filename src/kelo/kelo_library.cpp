@@ -1,4 +1,5 @@
 // The entry point of libkelo.so.
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -11,6 +12,18 @@ namespace {
 talvane::kelo::Speaker& TheSpeaker() {
   static talvane::kelo::Speaker speaker(talvane::kelo::TheSynthesizer());
   return speaker;
+}
+
+// KELO_WAV names the file each speech is written to, or a folder that keeps
+// them all in turn (0001.wav, 0002.wav, ...), for a session's readbacks.
+std::filesystem::path WavTarget(const char* named) {
+  static int written = 0;
+  std::error_code ec;
+  const std::filesystem::path path = std::filesystem::absolute(named, ec);
+  if (!std::filesystem::is_directory(path, ec)) return path;
+  char name[16];
+  std::snprintf(name, sizeof name, "%04d.wav", ++written);
+  return path / name;
 }
 
 int Call(int command, int voice, int value3, int value4, const char* text) {
@@ -31,7 +44,7 @@ int Call(int command, int voice, int value3, int value4, const char* text) {
       r.voice = voice;
       r.volume = value3;
       r.rate = value4;
-      if (const char* wav = std::getenv("KELO_WAV"); wav && *wav) r.wav = std::filesystem::absolute(wav);
+      if (const char* wav = std::getenv("KELO_WAV"); wav && *wav) r.wav = WavTarget(wav);
       return s.Speak(std::move(r));
     }
     case KELO_WAIT:

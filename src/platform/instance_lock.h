@@ -17,12 +17,13 @@ class InstanceLock {
   virtual bool Acquire() = 0;
 };
 
-// The lock file is "talvane.lock" in the program folder.
+// The lock file is "talvane.lock" in the program folder; another program
+// of the same folder (the voice module) holds a lock file of its own.
 inline constexpr const char* kInstanceLockFile = "talvane.lock";
 
 class FileInstanceLock : public InstanceLock {
  public:
-  explicit FileInstanceLock(std::filesystem::path programFolder);
+  explicit FileInstanceLock(std::filesystem::path programFolder, const char* lockFile = kInstanceLockFile);
   ~FileInstanceLock() override;
   FileInstanceLock(const FileInstanceLock&) = delete;
   FileInstanceLock& operator=(const FileInstanceLock&) = delete;

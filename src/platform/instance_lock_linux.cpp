@@ -8,8 +8,8 @@
 
 namespace talvane::platform {
 
-FileInstanceLock::FileInstanceLock(std::filesystem::path programFolder)
-    : file_(std::move(programFolder) / kInstanceLockFile) {}
+FileInstanceLock::FileInstanceLock(std::filesystem::path programFolder, const char* lockFile)
+    : file_(std::move(programFolder) / lockFile) {}
 
 FileInstanceLock::~FileInstanceLock() {
   if (fd_ >= 0) ::close(fd_);

@@ -12,6 +12,10 @@ inline constexpr int kCsidlCommonAppData = 0x23;  // application data of all use
 // The native path of a special folder, or empty text when there is none.
 std::string SpecialFolderPath(int csidl);
 
+// The user whose folder below drive_c/users Wine uses: $USER, else the
+// account's name.
+std::string LoginName();
+
 // The platform identifier of the version query; 1 is the Windows 95/98/Me
 // family, 2 the NT family (what Wine reports).
 int WindowsPlatformId();

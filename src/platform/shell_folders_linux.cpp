@@ -9,15 +9,11 @@
 
 namespace talvane::platform {
 
-namespace {
-
-std::string UserName() {
+std::string LoginName() {
   if (const char* u = std::getenv("USER"); u && *u) return u;
   if (passwd* pw = ::getpwuid(::getuid())) return pw->pw_name;
   return "root";
 }
-
-}  // namespace
 
 std::string SpecialFolderPath(int csidl) {
   const fs::path drive_c = WinePrefix() / "drive_c";
@@ -26,7 +22,7 @@ std::string SpecialFolderPath(int csidl) {
     candidates = {"ProgramData", "users/Public/Application Data",
                   "Documents and Settings/All Users/Application Data"};
   } else if (csidl == kCsidlAppData) {
-    const std::string user = UserName();
+    const std::string user = LoginName();
     candidates = {"users/" + user + "/AppData/Roaming", "users/" + user + "/Application Data",
                   "Documents and Settings/" + user + "/Application Data"};
   } else {

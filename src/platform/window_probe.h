@@ -60,4 +60,8 @@ class X11WindowProbe : public WindowProbe {
 // or 0 when there is none or no server. An empty display name means $DISPLAY.
 unsigned long FindTopLevelWindowByTitle(const std::string& displayName, std::string_view title);
 
+// Sends `window` the close request a window manager sends for its close
+// button. False when the display cannot be opened.
+bool SendCloseRequest(const std::string& displayName, unsigned long window);
+
 }  // namespace talvane::platform

@@ -169,6 +169,13 @@ unsigned long FindTopLevelWindowByTitle(const std::string& displayName, std::str
   return w.value_or(0);
 }
 
+bool SendCloseRequest(const std::string& displayName, unsigned long window) {
+  Connection c(displayName);
+  if (!c) return false;
+  SendDeleteWindow(c.get(), window);
+  return true;
+}
+
 X11WindowProbe::X11WindowProbe(std::string displayName, std::chrono::milliseconds closeWait)
     : displayName_(std::move(displayName)), closeWait_(closeWait) {}
 

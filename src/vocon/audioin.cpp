@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <cstdlib>
 #include <thread>
 #include <memory>
@@ -52,6 +53,63 @@ const char* WavVariable() {
   return v && *v ? v : nullptr;
 }
 
+// AUDIOIN_WAV may name a list (*.lst): one WAV file a line, relative to the
+// list's folder, played one per recognition in turn and silence after the
+// last, so that a scripted session (a command, then a checklist's
+// responses) needs no one to swap files between recognitions. The place in
+// the list is the process's, so that an engine started again goes on.
+bool IsList(const std::string& path) {
+  return path.size() > 4 && path.compare(path.size() - 4, 4, ".lst") == 0;
+}
+
+struct ListPlace {
+  std::string list;
+  std::size_t next = 0;
+};
+
+ListPlace& Place() {
+  static ListPlace place;
+  return place;
+}
+
+// The next file of the list, or "" past its end. False when the list
+// cannot be read.
+bool NextInList(const std::string& list, std::string& wav) {
+  const auto text = talvane::ReadWholeFile(list);
+  if (!text) return false;
+  ListPlace& place = Place();
+  if (place.list != list) place = {list, 0};
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text->size()) {
+    std::size_t end = text->find('\n', at);
+    if (end == std::string::npos) end = text->size();
+    std::string line = text->substr(at, end - at);
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (!line.empty() && line[0] != '#') lines.push_back(line);
+    at = end + 1;
+  }
+  wav.clear();
+  if (place.next >= lines.size()) return true;
+  const std::filesystem::path file = lines[place.next++];
+  wav = file.is_absolute() ? file.string() : (std::filesystem::path(list).parent_path() / file).string();
+  return true;
+}
+
+// Loads what this recognition plays: the named file again (it may have been
+// rewritten since), or the list's next file.
+bool LoadForStart(Device& d, const std::string& name) {
+  if (!IsList(name)) return LoadWav(d, name);
+  std::string wav;
+  if (!NextInList(name, wav)) return false;
+  if (wav.empty()) {
+    d.file.clear();
+    d.wav_path = name;
+    return true;
+  }
+  return LoadWav(d, wav);
+}
+
 }  // namespace
 
 extern "C" {
@@ -62,7 +120,8 @@ LH_ERROR lhs_audioinOpen(uint32_t deviceId, uint32_t hz, LH_AUDIOIN_HANDLE* phDe
   auto d = std::make_unique<Device>();
   d->hz = hz;
   if (const char* wav = WavVariable()) {
-    if (!LoadWav(*d, wav)) return LHAUDIOIN_E_FILE;
+    // A list is only checked here; its first file is taken at the start.
+    if (IsList(wav) ? !talvane::ReadWholeFile(wav) : !LoadWav(*d, wav)) return LHAUDIOIN_E_FILE;
   } else {
     if (deviceId != WAVE_MAPPER) return LHAUDIOIN_E_NODEVICE;  // only the default device is known
     snd_lib_error_set_handler(QuietAlsa);
@@ -84,9 +143,8 @@ LH_ERROR lhs_audioinStart(LH_AUDIOIN_HANDLE hDevice) {
   if (d->pcm) {
     if (snd_pcm_prepare(d->pcm) < 0 || snd_pcm_start(d->pcm) < 0) return LHAUDIOIN_E_DEVICE;
   } else {
-    // Each recognition plays the file from its start; a new name in
-    // AUDIOIN_WAV is taken up here.
-    if (const char* wav = WavVariable(); wav && wav != d->wav_path && !LoadWav(*d, wav)) return LHAUDIOIN_E_FILE;
+    // Each recognition plays the file from its start, read again.
+    if (const char* wav = WavVariable(); wav && !LoadForStart(*d, wav)) return LHAUDIOIN_E_FILE;
     d->position = 0;
     d->delivered = 0;
     const char* rt = std::getenv("AUDIOIN_REALTIME");

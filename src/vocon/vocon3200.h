@@ -222,7 +222,8 @@ LH_ERROR lhs_asrFxGetAbnormCondition(LH_OBJECT hFx, uint32_t* pCondition);
  * environment variable AUDIOIN_WAV names a file at lhs_audioinOpen, frames
  * come from that file instead (read again at every lhs_audioinStart,
  * converted to the rate asked for), followed by silence; no sound card is
- * needed then. */
+ * needed then. A name ending in ".lst" is a list of WAV files, one a line:
+ * each start plays the next, and silence after the last. */
 LH_ERROR lhs_audioinOpen(uint32_t deviceId, uint32_t hz, LH_AUDIOIN_HANDLE* phDevice);
 LH_ERROR lhs_audioinStart(LH_AUDIOIN_HANDLE hDevice);
 LH_ERROR lhs_audioinStop(LH_AUDIOIN_HANDLE hDevice);

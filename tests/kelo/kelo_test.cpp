@@ -181,6 +181,23 @@ TEST_F(kelo_Library, SpeakReturnsAtOnceAndANewRequestWins) {
   }
 }
 
+TEST_F(kelo_Library, AFolderKeepsEverySpeechInTurn) {
+  const fs::path readbacks = folder_ / "readbacks";
+  fs::create_directories(readbacks);
+  setenv("KELO_WAV", readbacks.c_str(), 1);
+  for (const char* said : {"Autopilot on", "Heading two seven zero"}) {
+    ASSERT_EQ(call_(KELO_SPEAK, 1, 100, 50, said), KELO_OK);
+    ASSERT_EQ(call_(KELO_WAIT, 0, 20000, 0, "0"), KELO_OK);
+  }
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(readbacks)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  ASSERT_EQ(names.size(), 2u);
+  const auto first = ReadWav(ReadFile(readbacks / names[0])), second = ReadWav(ReadFile(readbacks / names[1]));
+  ASSERT_TRUE(first && second);
+  EXPECT_LT(first->samples.size(), second->samples.size());  // in the order spoken
+}
+
 TEST_F(kelo_Library, UnwritableWavIsLoggedNotFatal) {
   setenv("KELO_WAV", (folder_ / "no" / "such" / "folder.wav").c_str(), 1);
   EXPECT_EQ(call_(KELO_SPEAK, 1, 100, 50, "Check"), KELO_OK);

@@ -27,7 +27,7 @@ ui::SkinnedButtonWidget* ButtonWidget(QWidget* in, const char* name) {
 // than firing once, so a slow machine cannot click OK before the dialog
 // runs and leave it waiting forever.
 void AnswerInput(talvane::ui::ProgramMain& m, const QString& text) {
-  auto* poll = new QTimer;
+  auto* poll = new QTimer(qApp);  // the application owns it should the test end first
   QObject::connect(poll, &QTimer::timeout, [poll, &m, text] {
     ui::InputForm* f = m.ui.inputForm();
     if (!f->isVisible()) return;
@@ -45,7 +45,7 @@ void AnswerInput(talvane::ui::ProgramMain& m, const QString& text) {
 // fills on a thread: so the name is typed on every tick until the dialog
 // has gone, and a complaint it raises is closed so the retry can run.
 void ChooseFile(const QString& file) {
-  auto* poll = new QTimer;
+  auto* poll = new QTimer(qApp);  // the application owns it should the test end first
   auto seen = std::make_shared<bool>(false);
   QObject::connect(poll, &QTimer::timeout, [poll, file, seen] {
     QWidget* modal = QApplication::activeModalWidget();

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <numbers>
 
+#include "common/files.h"
+#include "common/wav_file.h"
+#include "support/test_support.h"
 #include "vocon/front_end.h"
 #include "vocon/resample.h"
 #include "vocon/vocon3200.h"
@@ -37,6 +40,55 @@ TEST(vocon_Wav, ResamplingKeepsPitchAndLevel) {
   const auto gone = Resample(high, 22050, 16000);
   for (std::size_t i = 100; i + 100 < gone.size(); ++i) rest = std::max(rest, std::abs(static_cast<double>(gone[i])));
   EXPECT_LT(rest, 300);  // 10 kHz cannot exist at 16 kHz: filtered, not aliased
+}
+
+// The first sample each recognition gets from the audio-in device.
+std::int16_t FirstSample(LH_AUDIOIN_HANDLE device) {
+  EXPECT_EQ(lhs_audioinStart(device), LHAUDIOIN_OK);
+  std::uint32_t count = 160, status = 0;
+  std::int16_t* frame = nullptr;
+  EXPECT_EQ(lhs_audioinGetFrame(device, &count, &frame, &status), LHAUDIOIN_OK);
+  const std::int16_t first = frame && count > 0 ? frame[0] : -1;
+  lhs_audioinReturnFrame(device, frame);
+  lhs_audioinStop(device);
+  return first;
+}
+
+TEST(vocon_Wav, AFileIsReadAgainAtEachStartAndAListPlaysInTurn) {
+  talvane::test::TempFolder dir;
+  const auto level = [](std::int16_t v) { return WavBytes(std::vector<std::int16_t>(1600, v), 16000); };
+  ASSERT_TRUE(AtomicWriteFile(dir.path() / "one.wav", level(1000)));
+  ASSERT_TRUE(AtomicWriteFile(dir.path() / "two.wav", level(2000)));
+  const std::string one = (dir.path() / "one.wav").string();
+  ::setenv("AUDIOIN_WAV", one.c_str(), 1);
+  LH_AUDIOIN_HANDLE device = nullptr;
+  ASSERT_EQ(lhs_audioinOpen(WAVE_MAPPER, 16000, &device), LHAUDIOIN_OK);
+  EXPECT_EQ(FirstSample(device), 1000);
+  ASSERT_TRUE(AtomicWriteFile(dir.path() / "one.wav", level(3000)));  // rewritten between two recognitions
+  EXPECT_EQ(FirstSample(device), 3000);
+  lhs_audioinClose(&device);
+
+  // Relative names, a comment and a blank line; then silence past the end,
+  // also for an engine started again.
+  ASSERT_TRUE(AtomicWriteFile(dir.path() / "turns.lst", "two.wav\r\n# the next\n\n" + one + "\n"));
+  const std::string list = (dir.path() / "turns.lst").string();
+  ::setenv("AUDIOIN_WAV", list.c_str(), 1);
+  ASSERT_EQ(lhs_audioinOpen(WAVE_MAPPER, 16000, &device), LHAUDIOIN_OK);
+  EXPECT_EQ(FirstSample(device), 2000);
+  EXPECT_EQ(FirstSample(device), 3000);
+  lhs_audioinClose(&device);
+  ASSERT_EQ(lhs_audioinOpen(WAVE_MAPPER, 16000, &device), LHAUDIOIN_OK);
+  EXPECT_EQ(FirstSample(device), 0);
+  lhs_audioinClose(&device);
+
+  // A list naming a file that is not there fails the start, not the process.
+  ASSERT_TRUE(AtomicWriteFile(dir.path() / "bad.lst", "missing.wav\n"));
+  const std::string bad = (dir.path() / "bad.lst").string();
+  ::setenv("AUDIOIN_WAV", bad.c_str(), 1);
+  ASSERT_EQ(lhs_audioinOpen(WAVE_MAPPER, 16000, &device), LHAUDIOIN_OK);
+  EXPECT_NE(lhs_audioinStart(device), LHAUDIOIN_OK);
+  lhs_audioinClose(&device);
+  ::unsetenv("AUDIOIN_WAV");
 }
 
 std::vector<std::int16_t> Tone(double amplitude) {
