@@ -14,7 +14,7 @@ PKGS=(
   libespeak-ng-dev espeak-ng
   libasound2-dev
   libx11-dev xvfb xauth xdotool fonts-dejavu-core
-  sox libxi-dev
+  sox libxi-dev procps
 )
 missing=()
 for p in "${PKGS[@]}"; do
