@@ -1,6 +1,8 @@
 #include "grisk/language_model.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 
 #include "common/files.h"
 #include "common/split.h"
@@ -70,6 +72,9 @@ std::optional<LanguageModel> ParseLanguageModel(std::string_view text, const std
         return fail("sample_rate must be a number of hertz from 8000 to 48000");
     } else if (key.rfind("decoder.", 0) == 0 && key.size() > 8) {
       m.decoder.emplace_back(key.substr(8), value);
+    } else if (key == "profile") {
+      if (!value.empty() && !IsValidProfileName(value)) return fail("profile must be a plain folder name");
+      m.profile = value;
     } else if (key == "language") {
       // Informative only.
     } else {
@@ -79,7 +84,49 @@ std::optional<LanguageModel> ParseLanguageModel(std::string_view text, const std
   }
   if (!have_format) return fail("the format line is missing");
   if (!have_model || !have_dict || !have_phones) return fail("acoustic_model, dictionary and phone_set are required");
+  if (!m.profile.empty()) {
+    // Grammars/ or Grammars/Test/ (the test screen's copy): the program
+    // folder is one or two levels up. A profile whose model is gone names a
+    // folder that does not exist, and the recogniser refuses to start.
+    m.acoustic_model = folder.parent_path() / kModelsFolder / m.profile;
+    std::error_code ec;
+    for (auto dir = folder; !dir.empty(); dir = dir.parent_path()) {
+      if (std::filesystem::exists(dir / kModelsFolder / m.profile / "mdef", ec)) {
+        m.acoustic_model = dir / kModelsFolder / m.profile;
+        break;
+      }
+      if (dir == folder.parent_path().parent_path() || dir == dir.parent_path()) break;
+    }
+    m.confidence_shift = ReadConfidenceShift(m.acoustic_model);
+  }
   return m;
+}
+
+bool IsValidProfileName(std::string_view name) {
+  if (name.empty() || name.size() > 40 || name.front() == '.' || name.front() == ' ' || name.back() == ' ')
+    return false;
+  for (const char c : name) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' ||
+                    c == '-' || c == '_' || c == '.';
+    if (!ok) return false;
+  }
+  return name != "..";
+}
+
+double ReadConfidenceShift(const std::filesystem::path& model_folder) {
+  const std::optional<std::string> text = ReadWholeFile(model_folder / kCalibrationFile);
+  if (!text) return 0;
+  for (const std::string& raw : SplitAt(*text, "\n")) {
+    const std::string_view line = Strip(raw);
+    const auto eq = line.find('=');
+    if (eq == std::string_view::npos || Strip(line.substr(0, eq)) != "confidence_shift") continue;
+    const std::string value(Strip(line.substr(eq + 1)));
+    char* end = nullptr;
+    const double v = std::strtod(value.c_str(), &end);
+    // A shift beyond a few thousandths per frame is no calibration.
+    if (end && *end == 0 && !value.empty() && std::isfinite(v) && std::fabs(v) < 0.02) return v;
+  }
+  return 0;
 }
 
 std::optional<LanguageModel> ReadLanguageModel(const std::filesystem::path& file, std::string* error) {

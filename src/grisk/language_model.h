@@ -22,7 +22,27 @@ struct LanguageModel {
   int sample_rate = 16000;
   // "decoder.NAME = VALUE" lines, in file order, NAME without the prefix.
   std::vector<std::pair<std::string, std::string>> decoder;
+  // "profile = NAME": the speaker's adapted model, Models/NAME of the program
+  // folder, found from the manifest's folder (Grammars or Grammars/Test); it
+  // takes the place of acoustic_model. Empty: the standard model.
+  std::string profile;
+  // How much higher the adapted model scores speech, in the decoder's score
+  // units per frame; subtracted before the confidence is taken, so that
+  // one rejection threshold holds for every model (Models/NAME/calibration.txt).
+  double confidence_shift = 0;
 };
+
+inline constexpr const char* kModelsFolder = "Models";
+inline constexpr const char* kCalibrationFile = "calibration.txt";
+
+// A profile name is a plain folder name: 1-40 letters, digits, spaces, '-',
+// '_' or '.', not starting with '.' or a space, not ending with a space (so
+// it never names a staging folder nor leads out of Models/).
+bool IsValidProfileName(std::string_view name);
+
+// The "confidence_shift = X" of a model's calibration file; 0 when there is
+// none or it is malformed.
+double ReadConfidenceShift(const std::filesystem::path& model_folder);
 
 // Debian's pocketsphinx-en-us model, what the shipped manifest names.
 LanguageModel DefaultLanguageModel();

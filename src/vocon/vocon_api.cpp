@@ -155,7 +155,9 @@ void Rec::Finish() {
   result.start_rule = context->network->Starts()[parse->start_rule].name;
   result.entries = std::move(parse->entries);
   result.confidence =
-      o.has_loop && o.frames > 0 ? ConfidenceFromScores((o.grammar_score - o.loop_score) / o.frames) : 10000u;
+      o.has_loop && o.frames > 0
+          ? ConfidenceFromScores((o.grammar_score - o.loop_score) / o.frames - speech->model.confidence_shift)
+          : 10000u;
 
   result.type = result.confidence >= static_cast<std::uint32_t>(std::max(0, rejection)) ? ASRRES_ACCEPTED
                                                                                          : ASRRES_REJECTED;
@@ -479,8 +481,11 @@ LH_ERROR lhs_asrCreateRec(LH_OBJECT hSpeech, LH_OBJECT* phRec) {
   options.settings = speech->model.decoder;
   options.phones = speech->model.phone_set;
   std::error_code ec;
-  const auto phone_lm = std::filesystem::path(speech->model.acoustic_model.string() + "-phone.lm.bin");
-  if (std::filesystem::exists(phone_lm, ec)) options.phone_lm = phone_lm;
+  // The phone loop's model: inside an adapted model's folder (put there by
+  // the adaptation), else beside the model as the package installs it.
+  for (const auto& phone_lm : {speech->model.acoustic_model / "phone.lm.bin",
+                               std::filesystem::path(speech->model.acoustic_model.string() + "-phone.lm.bin")})
+    if (options.phone_lm.empty() && std::filesystem::exists(phone_lm, ec)) options.phone_lm = phone_lm;
   std::string error;
   auto decoder = Decoder::Create(options, &error);
   if (!decoder) return LH_E_MODEL;
