@@ -47,9 +47,9 @@ fs::path PathTool(const char* name) {
   return {};
 }
 
-// The words as the dictionary spells them: lower case, letters, digits and
-// apostrophes; everything else separates words.
-std::vector<std::string> DictionaryWords(std::string_view text) {
+}  // namespace
+
+std::vector<std::string> TranscriptWords(std::string_view text) {
   std::vector<std::string> words;
   std::string w;
   for (const char c : text) {
@@ -70,6 +70,8 @@ std::vector<std::string> DictionaryWords(std::string_view text) {
   std::erase_if(words, [](const std::string& s) { return s.empty(); });
   return words;
 }
+
+namespace {
 
 class Pipeline {
  public:
@@ -201,7 +203,7 @@ bool Pipeline::PrepareSpeech() {
   for (std::size_t i = 0; i < o_.speech.size(); ++i) {
     if (Cancelled()) return Fail("cancelled");
     const Utterance& u = o_.speech[i];
-    auto words = DictionaryWords(u.words);
+    auto words = TranscriptWords(u.words);
     if (words.empty()) continue;
     const auto image = ReadWholeFile(u.wav);
     if (!image) return Fail("cannot read " + u.wav.string());
@@ -318,7 +320,7 @@ bool Pipeline::Run() {
 
   Step("Calibrating the rejection");
   Calibration calibration{0, "not calibrated"};
-  if (o_.calibrate && !o_.calibrate(o_.program_folder, staged_, o_.speech, &calibration, &e))
+  if (o_.calibrate && !o_.calibrate(o_.program_folder, staged_, o_.speech, work_ / "words.dict", &calibration, &e))
     return Fail(Cancelled() ? "cancelled" : "calibrating the rejection failed: " + e);
   if (Cancelled()) return Fail("cancelled");
   char line[96];
@@ -372,7 +374,7 @@ std::vector<Utterance> ReadTranscripts(const fs::path& file, const fs::path& fol
     if (!IsPlainFileName(name)) return fail("\"" + name + "\" is not a file of the folder");
     if (!FileExists(folder / name)) return fail(name + " does not exist");
     std::string words = line.substr(tab + 1);
-    if (DictionaryWords(words).empty()) return fail("no words are given for " + name);
+    if (TranscriptWords(words).empty()) return fail("no words are given for " + name);
     out.push_back(Utterance{folder / name, std::move(words)});
   }
   if (out.empty() && error) *error = file.filename().string() + " lists no recordings";
