@@ -3,27 +3,27 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
-#include <map>
+#include <mutex>
 #include <thread>
 
 #include "common/files.h"
 #include "common/resample.h"
-#include "common/split.h"
 #include "common/wav_file.h"
 #include "grisk/bgm_format.h"
 #include "grisk/language_model.h"
 #include "training/voice_profiles.h"
 #include "vocon/decoder.h"
 #include "vocon/network.h"
+#include "vocon/objects.h"
 
 namespace talvane::calibration {
 
 namespace {
 
-// Recordings aligned at most, spread over the prompts.
-constexpr std::size_t kMostRecordings = 20;
+// The engine's threshold (its recogniser's rejection parameter).
+constexpr std::uint32_t kThreshold = 3500;
+constexpr std::size_t kMostRecordings = 16;
 
 // Speech as the recogniser sees it: at its rate, with the faint noise floor
 // its input adds.
@@ -37,49 +37,25 @@ std::vector<std::int16_t> AsHeard(const MonoAudio& audio, int rate) {
   return s;
 }
 
-// A grammar of exactly one sentence: the words in a row.
-std::shared_ptr<const bgm::Grammar> Sentence(const std::vector<std::string>& words,
-                                             const std::map<std::string, std::string>& say,
-                                             const std::string& phone_set) {
-  auto g = std::make_shared<bgm::Grammar>();
-  g->name = "ALIGN";
-  g->source_file = "align.bnf";
-  g->phone_set = phone_set;
-  bgm::Rule rule;
-  rule.name = "SENTENCE";
-  rule.node_count = static_cast<std::uint32_t>(words.size() + 1);
-  // Node 0 enters, node 1 leaves; the nodes between are 2, 3, ...
-  std::uint32_t from = 0;
-  for (std::size_t i = 0; i < words.size(); ++i) {
-    const std::uint32_t to = i + 1 == words.size() ? 1 : static_cast<std::uint32_t>(i + 2);
-    std::uint32_t label = 0;
-    while (label < g->words.size() && g->words[label].text != words[i]) ++label;
-    if (label == g->words.size()) g->words.push_back(bgm::Word{words[i], {}, {say.at(words[i])}});
-    rule.arcs.push_back(bgm::Arc{from, to, bgm::ArcKind::kWord, false, label});
-    from = to;
-  }
-  g->rules.push_back(std::move(rule));
-  g->starts = {0};
-  return g;
-}
-
 }  // namespace
 
-double ShiftFrom(const std::vector<double>& standard, const std::vector<double>& adapted) {
-  std::vector<double> raised;
-  for (std::size_t i = 0; i < standard.size() && i < adapted.size(); ++i)
-    if (std::isfinite(standard[i]) && std::isfinite(adapted[i])) raised.push_back(adapted[i] - standard[i]);
-  if (raised.empty()) return 0;
-  const auto mid = raised.begin() + static_cast<std::ptrdiff_t>(raised.size() / 2);
-  std::nth_element(raised.begin(), mid, raised.end());
-  double median = *mid;
-  if (raised.size() % 2 == 0) median = (median + *std::max_element(raised.begin(), mid)) / 2;
-  return std::max(0.0, median);
+int Accepted(const std::vector<double>& scores, double shift) {
+  int n = 0;
+  for (const double s : scores)
+    if (std::isfinite(s) && vocon::ConfidenceFromScores(s - shift) >= kThreshold) ++n;
+  return n;
+}
+
+double ShiftFor(const std::vector<double>& standard, const std::vector<double>& adapted) {
+  const int allowed = Accepted(standard, 0);
+  double shift = 0;
+  while (Accepted(adapted, shift) > allowed && shift < 2e-3 - 1e-9) shift += 1e-4;
+  return shift;
 }
 
 bool MeasureShift(const fs::path& program_folder, const fs::path& adapted_model,
-                  const std::vector<training::Utterance>& speech, const fs::path& dictionary,
-                  const std::atomic<bool>* cancel, Scores* out, std::string* error) {
+                  const std::vector<training::Utterance>& speech, const std::atomic<bool>* cancel, Scores* out,
+                  std::string* error) {
   auto fail = [&](const std::string& e) {
     if (error) *error = e;
     return false;
@@ -91,108 +67,104 @@ bool MeasureShift(const fs::path& program_folder, const fs::path& adapted_model,
   std::string e;
   auto lm = bgm::ParseLanguageModel(training::WithProfileLine(*text, ""), manifest.parent_path(), &e);
   if (!lm) return fail(manifest.filename().string() + " " + e);
-  const auto dict_text = ReadWholeFile(dictionary);
-  if (!dict_text) return fail("cannot read " + dictionary.string());
-  std::map<std::string, std::string> say;
-  for (const std::string& line : SplitAt(*dict_text, "\n")) {
-    const auto space = line.find(' ');
-    if (space != std::string::npos) say.emplace(line.substr(0, space), line.substr(space + 1));
-  }
-  std::string phone_set;
-  for (const auto& p : lm->phone_set) phone_set += (phone_set.empty() ? "" : " ") + p;
 
-  // The sentences and their audio; each sentence's network is the same for
-  // both models.
-  struct Item {
-    std::unique_ptr<vocon::Network> net;
-    vocon::WordDfa dfa;
-    std::vector<std::int16_t> audio;
-  };
-  std::vector<Item> items;
+  // The compiled grammars, linked as the engine links them.
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(program_folder / "Grammars", ec))
+    if (entry.path().extension() == ".bgm") files.push_back(entry.path());
+  std::sort(files.begin(), files.end());
+  if (files.empty()) return true;  // nothing compiled yet: nothing to check against
+  std::vector<std::shared_ptr<const bgm::Grammar>> grammars;
+  for (const auto& f : files) {
+    const auto image = ReadWholeFile(f);
+    if (!image) return fail("cannot read " + f.string());
+    auto r = bgm::Read(*image);
+    if (!r.grammar) return fail(f.string() + ": " + r.error);
+    grammars.push_back(std::make_shared<bgm::Grammar>(std::move(*r.grammar)));
+  }
+  auto net = vocon::Network::Link(grammars, &e);
+  if (!net) return fail(e);
+  std::vector<bool> active;
+  for (const auto& s : net->Starts()) active.push_back(!s.activatable);
+  const vocon::WordDfa dfa = net->Build(active);
+
+  std::vector<std::vector<std::int16_t>> audio;
   const std::size_t n = std::min(speech.size(), kMostRecordings);
   for (std::size_t k = 0; k < n; ++k) {
     const auto& u = speech[k * speech.size() / n];
-    const auto words = training::TranscriptWords(u.words);
-    if (words.empty() || !std::all_of(words.begin(), words.end(), [&](const auto& w) { return say.count(w); }))
-      continue;
-    Item item;
-    item.net = vocon::Network::Link({Sentence(words, say, phone_set)}, &e);
-    if (!item.net) return fail(e);
-    item.dfa = item.net->Build({true});
     const auto image = ReadWholeFile(u.wav);
     auto wav = image ? ReadWav(*image, &e) : std::nullopt;
     if (!wav) return fail("cannot read " + u.wav.string());
-    item.audio = AsHeard(*wav, lm->sample_rate);
-    items.push_back(std::move(item));
+    audio.push_back(AsHeard(*wav, lm->sample_rate));
   }
 
-  auto score_all = [&](const fs::path& model, const fs::path& phone_lm, std::vector<double>& scores,
-                       std::string& why) {
-    vocon::DecoderOptions options;
-    options.acoustic_model = model;
-    options.sample_rate = lm->sample_rate;
-    options.settings = lm->decoder;
-    options.phones = lm->phone_set;
-    options.phone_lm = phone_lm;
-    auto decoder = vocon::Decoder::Create(options, &why);
-    if (!decoder) return false;
-    for (const Item& item : items) {
-      if (cancel && cancel->load()) {
-        why = "cancelled";
-        return false;
-      }
-      double score = std::numeric_limits<double>::quiet_NaN();
-      if (decoder->Load(*item.net, item.dfa, nullptr, &why) && decoder->Start() &&
-          decoder->Process(item.audio.data(), item.audio.size(), true)) {
+  std::mutex parse_mutex;  // the network is shared by the searches
+  // One model's scores, the recordings shared out between two searches.
+  auto score_all = [&](const fs::path& model, const fs::path& phone_lm, std::vector<double>& scores) {
+    scores.assign(audio.size(), std::numeric_limits<double>::quiet_NaN());
+    std::string errors[2];
+    bool ok[2] = {false, false};
+    auto search = [&](int half) {
+      vocon::DecoderOptions options;
+      options.acoustic_model = model;
+      options.sample_rate = lm->sample_rate;
+      options.settings = lm->decoder;
+      options.phones = lm->phone_set;
+      options.phone_lm = phone_lm;
+      auto decoder = vocon::Decoder::Create(options, &errors[half]);
+      if (!decoder || !decoder->Load(*net, dfa, nullptr, &errors[half])) return;
+      for (std::size_t i = static_cast<std::size_t>(half); i < audio.size(); i += 2) {
+        if (cancel && cancel->load()) {
+          errors[half] = "cancelled";
+          return;
+        }
+        if (!decoder->Start() || !decoder->Process(audio[i].data(), audio[i].size(), true)) continue;
         decoder->MarkSpeech();
         const auto o = decoder->End();
-        if (o.complete && o.has_loop && o.frames > 0) score = (o.grammar_score - o.loop_score) / o.frames;
+        std::lock_guard lock(parse_mutex);
+        if (o.complete && !o.words.empty() && o.has_loop && o.frames > 0 && net->Parse(o.words, active))
+          scores[i] = (o.grammar_score - o.loop_score) / o.frames;
       }
-      scores.push_back(score);
-    }
+      ok[half] = true;
+    };
+    std::thread second(search, 1);
+    search(0);
+    second.join();
+    for (int h = 0; h < 2; ++h)
+      if (!ok[h]) return fail(errors[h]);
     return true;
   };
-  // The two models on two threads: each decoder is a search of its own, and
-  // the networks are only read.
-  std::string standard_error, adapted_error;
-  bool standard_ok = false;
-  std::thread standard_search([&] {
-    standard_ok = score_all(lm->acoustic_model, lm->acoustic_model.string() + "-phone.lm.bin", out->standard,
-                            standard_error);
-  });
-  const bool adapted_ok = score_all(adapted_model, adapted_model / "phone.lm.bin", out->adapted, adapted_error);
-  standard_search.join();
-  if (!standard_ok) return fail(standard_error);
-  if (!adapted_ok) return fail(adapted_error);
-  out->shift = ShiftFrom(out->standard, out->adapted);
+  if (!score_all(adapted_model, adapted_model / "phone.lm.bin", out->adapted)) return false;
+  out->standard.assign(out->adapted.size(), std::numeric_limits<double>::quiet_NaN());
+  // None taken for a command: no model could take fewer.
+  if (Accepted(out->adapted, 0) > 0) {
+    if (!score_all(lm->acoustic_model, lm->acoustic_model.string() + "-phone.lm.bin", out->standard)) return false;
+    out->standard_run = true;
+  }
+  out->shift = ShiftFor(out->standard, out->adapted);
+  out->accepted_standard = Accepted(out->standard, 0);
+  out->accepted_adapted = Accepted(out->adapted, out->shift);
   return true;
 }
 
 training::Calibrate Calibrator(const std::atomic<bool>* cancel) {
   return [cancel](const fs::path& program_folder, const fs::path& adapted_model,
-                  const std::vector<training::Utterance>& speech, const fs::path& dictionary,
-                  training::Calibration* result, std::string* error) {
+                  const std::vector<training::Utterance>& speech, training::Calibration* result,
+                  std::string* error) {
     Scores scores;
-    if (!MeasureShift(program_folder, adapted_model, speech, dictionary, cancel, &scores, error)) return false;
+    if (!MeasureShift(program_folder, adapted_model, speech, cancel, &scores, error)) return false;
     result->shift = scores.shift;
-    int both = 0;
-    double mean_standard = 0, mean_adapted = 0;
-    for (std::size_t i = 0; i < scores.standard.size(); ++i)
-      if (std::isfinite(scores.standard[i]) && std::isfinite(scores.adapted[i])) {
-        ++both;
-        mean_standard += scores.standard[i];
-        mean_adapted += scores.adapted[i];
-      }
-    char note[200];
-    std::snprintf(note, sizeof note,
-                  "%d recordings aligned to their words; mean score against the phone loop per frame: "
-                  "standard model %.5f, this model %.5f",
-                  both, both ? mean_standard / both : 0.0, both ? mean_adapted / both : 0.0);
+    char note[240];
+    if (scores.standard_run)
+      std::snprintf(note, sizeof note,
+                    "of %zu recordings of other talk, taken for commands: %d by the standard model, %d by this one "
+                    "(after the shift)",
+                    scores.adapted.size(), scores.accepted_standard, scores.accepted_adapted);
+    else
+      std::snprintf(note, sizeof note, "of %zu recordings of other talk, none was taken for a command",
+                    scores.adapted.size());
     result->note = note;
-    if (const char* dump = std::getenv("TALVANE_CALIBRATION_DUMP"); dump && *dump)
-      for (std::size_t i = 0; i < scores.standard.size(); ++i)
-        std::fprintf(stderr, "calibration %zu: standard %.5f adapted %.5f\n", i + 1, scores.standard[i],
-                     scores.adapted[i]);
     return true;
   };
 }

@@ -1,12 +1,12 @@
-// How much higher an adapted model scores a speaker's speech than the
-// standard model does. The recogniser's confidence compares the grammar's
-// best path with a free phone loop over the same audio. Adapted to one
-// voice, the model fits that voice's words better than the loop gains, so
-// every utterance of the speaker (near misses of commands included) comes
-// out more confident, and the one rejection threshold would let more of
-// the pilot's other talk through. The shift measured here is taken off the
-// score before the confidence (the model's calibration.txt), which puts the
-// speaker's confidences back where the standard model had them.
+// The rejection of an adapted model, checked on the speaker's own talk. The
+// recogniser's confidence compares the grammar's best path with a free
+// phone loop over the same audio; adapted to one voice, the model scores
+// that voice's speech differently, and the one rejection threshold could
+// let more of the pilot's other talk be taken for commands. The enrolment
+// recordings are such talk (ordinary sentences, never commands): they are
+// decoded against the compiled catalogue, and if the adapted model takes
+// more of them for commands than the standard model does, the score is
+// shifted down (the model's calibration.txt) until it takes no more.
 #pragma once
 
 #include <atomic>
@@ -21,23 +21,30 @@ namespace talvane::calibration {
 namespace fs = std::filesystem;
 
 struct Scores {
-  // Per recording used: its own words aligned to it, their score minus the
-  // phone loop's, per frame; NaN where the alignment failed.
+  // Per recording: the best command path's score minus the phone loop's,
+  // per frame; NaN where the search found no command (it rejected the
+  // speech) or the model was not needed.
   std::vector<double> standard, adapted;
   double shift = 0;
+  int accepted_standard = 0, accepted_adapted = 0;  // at the threshold, after the shift
+  bool standard_run = false;
 };
 
-// Aligns each recording's transcript (pronunciations from `dictionary`,
-// "word PHONES" lines) with the standard model and with `adapted_model`,
-// and sets the shift: the median by which the adapted model's scores lie
-// higher, never below 0 (a calibration only ever makes rejection stricter).
-bool MeasureShift(const fs::path& program_folder, const fs::path& adapted_model,
-                  const std::vector<training::Utterance>& speech, const fs::path& dictionary,
-                  const std::atomic<bool>* cancel, Scores* out, std::string* error);
+// Recordings whose confidence reaches the engine's threshold after `shift`.
+int Accepted(const std::vector<double>& scores, double shift);
 
-// The median of the differences adapted - standard where both are numbers,
-// not below 0; 0 when there is none.
-double ShiftFrom(const std::vector<double>& standard, const std::vector<double>& adapted);
+// The smallest shift (steps of 1e-4, at most 2e-3: a sentence that happens
+// to be a near command cannot be told apart) at which `adapted` takes no
+// more recordings for commands than `standard` does at 0.
+double ShiftFor(const std::vector<double>& standard, const std::vector<double>& adapted);
+
+// Decodes the recordings (at most 16, spread over the prompts) against the
+// program folder's compiled grammars, checklist responses off as after the
+// engine starts: first with `adapted_model`, and only if it takes any of
+// them for a command also with the standard model.
+bool MeasureShift(const fs::path& program_folder, const fs::path& adapted_model,
+                  const std::vector<training::Utterance>& speech, const std::atomic<bool>* cancel, Scores* out,
+                  std::string* error);
 
 // The calibration as the adaptation calls it.
 training::Calibrate Calibrator(const std::atomic<bool>* cancel);

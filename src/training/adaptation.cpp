@@ -320,14 +320,14 @@ bool Pipeline::Run() {
 
   Step("Calibrating the rejection");
   Calibration calibration{0, "not calibrated"};
-  if (o_.calibrate && !o_.calibrate(o_.program_folder, staged_, o_.speech, work_ / "words.dict", &calibration, &e))
+  if (o_.calibrate && !o_.calibrate(o_.program_folder, staged_, o_.speech, &calibration, &e))
     return Fail(Cancelled() ? "cancelled" : "calibrating the rejection failed: " + e);
   if (Cancelled()) return Fail("cancelled");
   char line[96];
   std::snprintf(line, sizeof line, "confidence_shift = %.6f\n", calibration.shift);
   if (!AtomicWriteFile(staged_ / bgm::kCalibrationFile,
-                       "# How much higher this model scores the speaker's talk than the standard model\n"
-                       "# does (decoder score units per frame); taken off before the confidence.\n# " +
+                       "# Taken off this model's scores (decoder units per frame) before the\n"
+                       "# confidence, so that it takes no more of the speaker's other talk for\n# commands than the standard model.\n# " +
                            calibration.note + "\n" + line,
                        &e))
     return Fail(e);

@@ -41,11 +41,8 @@ struct Calibration {
 // Scores recordings for the confidence calibration; supplied by hosts that
 // can run the recogniser (the adaptation helper, talvane-tool). false with
 // `error` when it cannot.
-// `dictionary` holds a pronunciation ("word PHONES") of every word of the
-// recordings' transcripts.
 using Calibrate = std::function<bool(const fs::path& program_folder, const fs::path& adapted_model,
-                                     const std::vector<Utterance>& speech, const fs::path& dictionary,
-                                     Calibration* result, std::string* error)>;
+                                     const std::vector<Utterance>& speech, Calibration* result, std::string* error)>;
 
 // The words of a transcript as the pronouncing dictionary spells them: lower
 // case; letters, digits and inner apostrophes; anything else separates.
