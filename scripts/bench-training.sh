@@ -7,6 +7,7 @@
 #
 #   bash scripts/bench-training.sh            # all of it (about an hour on 2 cores)
 #   VOICES="1 4" CROSS=0 NOISE=0 bash scripts/bench-training.sh
+#   KEEP=1 VOICES= CROSS=0 bash scripts/bench-training.sh   # only the noisy enrolment, added to an earlier run
 #
 # Settings: COMMANDS (300), SEED (101, one the decoder was never tuned on),
 # CROSS (commands per cross-voice run, 100; 0: none), NOISE (1: the noisy
@@ -17,7 +18,7 @@ BUILD=${BUILD:-build}
 WORK=${WORK:-$BUILD/bench-training}
 COMMANDS=${COMMANDS:-300}
 SEED=${SEED:-101}
-VOICES=${VOICES:-"1 2 3 4"}
+VOICES=${VOICES-"1 2 3 4"}
 CROSS=${CROSS:-100}
 NOISE=${NOISE:-1}
 NOISE_VOICE=${NOISE_VOICE:-4}
@@ -32,10 +33,13 @@ if [ -z "${WINEPREFIX:-}" ]; then
   printf '[Main]\r\n' > "$WINEPREFIX/drive_c/ProgramData/Microsoft/FSX/fsx.cfg"
 fi
 PROGRAM=$WORK/program
-rm -rf "$PROGRAM" && cp -a "$BUILD/program" "$PROGRAM"
-"$TOOL" --program-folder "$PROGRAM" compile > /dev/null
+# KEEP=1: go on with the program folder (and its profiles) of an earlier run.
+if [ "${KEEP:-0}" != 1 ] || [ ! -d "$PROGRAM" ]; then
+  rm -rf "$PROGRAM" && cp -a "$BUILD/program" "$PROGRAM"
+  "$TOOL" --program-folder "$PROGRAM" compile > /dev/null
+fi
 RESULTS=$WORK/results.txt
-: > "$RESULTS"
+[ "${KEEP:-0}" = 1 ] || : > "$RESULTS"
 say() { echo "$*" | tee -a "$RESULTS"; }
 
 enrol() {  # voice folder
