@@ -113,14 +113,20 @@ bool IsValidProfileName(std::string_view name) {
   return name != "..";
 }
 
+std::pair<std::string_view, std::string_view> SplitSettingLine(std::string_view line) {
+  line = Strip(line);
+  const auto eq = line.find('=');
+  if (line.empty() || line.front() == '#' || eq == std::string_view::npos) return {};
+  return {Strip(line.substr(0, eq)), Strip(line.substr(eq + 1))};
+}
+
 double ReadConfidenceShift(const std::filesystem::path& model_folder) {
   const std::optional<std::string> text = ReadWholeFile(model_folder / kCalibrationFile);
   if (!text) return 0;
   for (const std::string& raw : SplitAt(*text, "\n")) {
-    const std::string_view line = Strip(raw);
-    const auto eq = line.find('=');
-    if (eq == std::string_view::npos || Strip(line.substr(0, eq)) != "confidence_shift") continue;
-    const std::string value(Strip(line.substr(eq + 1)));
+    const auto [key, text_value] = SplitSettingLine(raw);
+    if (key != "confidence_shift") continue;
+    const std::string value(text_value);
     char* end = nullptr;
     const double v = std::strtod(value.c_str(), &end);
     // A shift beyond a few thousandths per frame is no calibration.

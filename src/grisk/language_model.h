@@ -40,6 +40,10 @@ inline constexpr const char* kCalibrationFile = "calibration.txt";
 // it never names a staging folder nor leads out of Models/).
 bool IsValidProfileName(std::string_view name);
 
+// The key and value of one "key = value" line, without the blanks around
+// them; an empty key for comments, blank lines and lines without '='.
+std::pair<std::string_view, std::string_view> SplitSettingLine(std::string_view line);
+
 // The "confidence_shift = X" of a model's calibration file; 0 when there is
 // none or it is malformed.
 double ReadConfidenceShift(const std::filesystem::path& model_folder);

@@ -16,19 +16,8 @@ namespace talvane::training {
 
 namespace {
 
-std::string_view Strip(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
-}
-
 // The key of a manifest line ("" for comments and blank lines).
-std::string_view LineKey(std::string_view line) {
-  line = Strip(line);
-  if (line.empty() || line.front() == '#') return {};
-  const auto eq = line.find('=');
-  return eq == std::string_view::npos ? std::string_view{} : Strip(line.substr(0, eq));
-}
+std::string_view LineKey(std::string_view line) { return bgm::SplitSettingLine(line).first; }
 
 // Staging folders are ".<profile>.<pid>.tmp".
 bool IsStagingOfDeadProcess(const std::string& name) {
@@ -74,10 +63,7 @@ std::string ActiveProfile(const fs::path& program_folder) {
   if (!text) return {};
   std::string profile;
   for (const std::string& line : SplitAt(*text, "\n"))
-    if (LineKey(line) == "profile") {
-      const std::string_view l = Strip(line);
-      profile = std::string(Strip(l.substr(l.find('=') + 1)));
-    }
+    if (const auto [key, value] = bgm::SplitSettingLine(line); key == "profile") profile = std::string(value);
   return IsValidProfileName(profile) ? profile : std::string();
 }
 
