@@ -122,14 +122,17 @@ void Rec::GuardAntonyms(const std::vector<std::uint32_t>& words, int frames) {
   const char* log_name = std::getenv("TALVANE_ANTONYM_LOG");
   std::FILE* log = log_name && *log_name ? std::fopen(log_name, "a") : nullptr;
   for (std::size_t i = 0; i < swaps.size(); ++i) {
-    if (!scores[0] || !scores[i + 1]) continue;  // a sentence the search could not follow
-    const ScoredSentence best{texts, *scores[0] / frames}, other{swaps[i], *scores[i + 1] / frames};
-    const bool reject = TooCloseToAntonym(*pairs, best, other, *margin);
+    // A sentence the search could not follow through all its words decides
+    // nothing.
+    const bool scored = scores[0] && scores[i + 1];
+    const ScoredSentence best{texts, scored ? *scores[0] / frames : 0},
+        other{swaps[i], scored ? *scores[i + 1] / frames : 0};
+    const bool reject = scored && TooCloseToAntonym(*pairs, best, other, *margin);
     if (reject) result.type = ASRRES_REJECTED;
-    // For measurements: one line per swap scored.
+    // For measurements: one line per swap.
     if (log)
-      std::fprintf(log, "%s\t%s\t%s\t%.6g\t%d\t%.1f\n", reject ? "reject" : "keep", Joined(texts).c_str(),
-                   Joined(swaps[i]).c_str(), best.per_frame - other.per_frame, frames, ms);
+      std::fprintf(log, "%s\t%s\t%s\t%.6g\t%d\t%.1f\n", reject ? "reject" : scored ? "keep" : "unscored",
+                   Joined(texts).c_str(), Joined(swaps[i]).c_str(), best.per_frame - other.per_frame, frames, ms);
   }
   if (log) std::fclose(log);
 }

@@ -638,13 +638,16 @@ std::vector<std::optional<double>> Decoder::AlignScores(const Network& net,
         ps_end_utt(ps_);
         std::int32_t score = 0;
         if (ps_get_hyp(ps_, &score)) {
-          // Only a path through every word of the sentence counts.
+          // Only a path through every word of the sentence counts. The
+          // silences and noises around and between its words count with
+          // their cost: otherwise a sentence that fits badly explains the
+          // sounds it lacks as noise for nothing.
           double total = 0;
           std::int32_t said = 0;
           for (ps_seg_t* seg = ps_seg_iter(ps_); seg; seg = ps_seg_next(seg)) {
             std::int32_t ascr = 0, lscr = 0, lback = 0;
             ps_seg_prob(seg, &ascr, &lscr, &lback);
-            total += ascr;
+            total += static_cast<double>(ascr) + lscr;
             if (names.count(ps_seg_word(seg))) ++said;
           }
           if (said == n)
