@@ -11,7 +11,7 @@
 #include "support/test_support.h"
 #include "vocon/decoder.h"
 #include "vocon/network.h"
-#include "vocon/resample.h"
+#include "common/resample.h"
 
 namespace talvane::vocon {
 namespace {
