@@ -10,7 +10,7 @@ namespace talvane::ui {
 VoiceTrainingForm::VoiceTrainingForm(ProgramShell& shell)
     : BackgroundForm(shell, Form::frm_VoiceTraining, "\\Media\\Forms\\Sub_BG.bmp", QSize(790, 447)) {
   VoiceTrainingScreen& screen = shell.voiceTraining;
-  Label(this, "lbl_Profile", QRect(15, 40, 260, 20), kPanelText, false, "Voice profile (type a new name to start one):");
+  Label(this, "lbl_Profile", QRect(15, 40, 500, 20), kPanelText, false, "Voice profile (type a new name to start one):");
   comboProfile = new QComboBox(this);
   comboProfile->setObjectName("comboProfile");
   comboProfile->setGeometry(15, 60, 300, 26);
