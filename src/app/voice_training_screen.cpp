@@ -385,29 +385,17 @@ void VoiceTrainingScreen::Play() {
     Tell("No Sound Output", Paragraphs({error, kContinue}), kIconError);
 }
 
-void VoiceTrainingScreen::Skip() {
+void VoiceTrainingScreen::Move(bool (training::EnrolmentSession::*move)()) {
   if (!session_) return;
   pending_.reset();
-  session_->Skip();
+  ((*session_).*move)();
   lbl_Status.clear();
   Changed();
 }
 
-void VoiceTrainingScreen::Previous() {
-  if (!session_) return;
-  pending_.reset();
-  session_->Previous();
-  lbl_Status.clear();
-  Changed();
-}
-
-void VoiceTrainingScreen::Next() {
-  if (!session_) return;
-  pending_.reset();
-  session_->Next();
-  lbl_Status.clear();
-  Changed();
-}
+void VoiceTrainingScreen::Skip() { Move(&training::EnrolmentSession::Skip); }
+void VoiceTrainingScreen::Previous() { Move(&training::EnrolmentSession::Previous); }
+void VoiceTrainingScreen::Next() { Move(&training::EnrolmentSession::Next); }
 
 void VoiceTrainingScreen::DeleteRecording() {
   if (!session_ || !session_->CurrentRecorded()) return;

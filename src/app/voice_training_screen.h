@@ -123,6 +123,8 @@ class VoiceTrainingScreen {
   void FinishRecording();
   void SavePending();
   void StopPlayback();
+  // Previous, next or skip.
+  void Move(bool (training::EnrolmentSession::*move)());
   void Tell(const char* title, const std::string& text, int icon, const char* id = "", bool cancel = false);
 
   ProgramShell& shell_;

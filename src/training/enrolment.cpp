@@ -1,13 +1,14 @@
 #include "training/enrolment.h"
 
 #include <algorithm>
-#include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <system_error>
 
 #include "common/files.h"
 #include "common/split.h"
 #include "common/wav_file.h"
+#include "platform/audio_capture.h"
 #include "training/voice_profiles.h"
 
 namespace talvane::training {
@@ -20,8 +21,6 @@ constexpr double kQuietPeakDbfs = -30;    // the loudest sample must be louder t
 constexpr double kMinimumSnrDb = 12;      // speech this far above the background at least
 constexpr double kMinimumSpeechSeconds = 0.5;
 constexpr double kNoSignalDbfs = -80;     // a few steps of the converter: nothing there
-
-double Decibels(double amplitude) { return amplitude > 0 ? 20.0 * std::log10(amplitude / 32768.0) : -120.0; }
 
 std::string TrimLine(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -82,24 +81,18 @@ std::vector<std::string> KnownProfiles(const fs::path& program_folder) {
 
 LevelCheck CheckLevels(std::span<const std::int16_t> samples, std::uint32_t rate) {
   LevelCheck c;
-  int peak = 0;
   std::size_t run = 0;
   for (const std::int16_t s : samples) {
-    const int a = std::abs(static_cast<int>(s));
-    peak = std::max(peak, a);
-    run = a >= kFullScale ? run + 1 : 0;
+    run = std::abs(static_cast<int>(s)) >= kFullScale ? run + 1 : 0;
     c.longest_clip = std::max(c.longest_clip, run);
   }
-  c.peak_dbfs = Decibels(peak);
+  c.peak_dbfs = platform::MeasureLevel(samples).peak_dbfs;
 
   // 20 ms frames; the quieter tenth is the background, the louder tenth the speech.
   const std::size_t frame = std::max<std::size_t>(rate / 50, 1);
   std::vector<double> levels;
-  for (std::size_t at = 0; at + frame <= samples.size(); at += frame) {
-    double energy = 0;
-    for (std::size_t i = at; i < at + frame; ++i) energy += static_cast<double>(samples[i]) * samples[i];
-    levels.push_back(Decibels(std::sqrt(energy / static_cast<double>(frame))));
-  }
+  for (std::size_t at = 0; at + frame <= samples.size(); at += frame)
+    levels.push_back(platform::MeasureLevel(samples.subspan(at, frame)).rms_dbfs);
   std::size_t speech_frames = 0;
   if (!levels.empty()) {
     std::vector<double> sorted = levels;
