@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/wav_file.h"
-#include "vocon/resample.h"
+#include "common/resample.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string error;
@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (audio && talvane::ReadWav(talvane::WavBytes(audio->samples, audio->sample_rate))->samples != audio->samples)
     __builtin_trap();
   if (audio && audio->samples.size() < 100000) {
-    const auto out = talvane::vocon::Resample(audio->samples, audio->sample_rate, 16000);
+    const auto out = talvane::Resample(audio->samples, audio->sample_rate, 16000);
     if (audio->sample_rate == 16000 && out.size() != audio->samples.size()) __builtin_trap();
   }
   return 0;

@@ -11,6 +11,8 @@ PKGS=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libpocketsphinx-dev pocketsphinx-en-us
+  # Voice training: sphinx_fe, pocketsphinx_mdef_convert and the sphinxtrain tools.
+  sphinxtrain pocketsphinx sphinxbase-utils
   libespeak-ng-dev espeak-ng
   libasound2-dev
   libx11-dev xvfb xauth xdotool fonts-dejavu-core

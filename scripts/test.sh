@@ -31,11 +31,13 @@ if [ "${SANITIZE:-1}" != 0 ]; then
 fi
 
 # The engine library may be told to terminate from a second thread while it
-# recognises, and every library call crosses to the speech thread: those tests
-# again under ThreadSanitizer.
+# recognises, every library call crosses to the speech thread, and a voice
+# training is cancelled from the window's thread while it runs on a worker:
+# those tests again under ThreadSanitizer.
 if [ "${TSAN:-1}" != 0 ]; then
   cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTALVANE_TSAN=ON
-  cmake --build build-tsan -j "$JOBS" --target test_engine test_libraries
+  cmake --build build-tsan -j "$JOBS" --target test_engine test_libraries test_training
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-    ctest --test-dir build-tsan -L 'engine|libraries' -R 'Terminate|StateMachine|SpeechThread' --output-on-failure
+    ctest --test-dir build-tsan -L 'engine|libraries|training' \
+      -R 'Terminate|StateMachine|SpeechThread|AdaptationRunner|CancelStops' --output-on-failure
 fi

@@ -31,12 +31,25 @@ struct Progress {
   std::string text;         // what is being done
 };
 
+// What the confidence calibration found: the shift the adapted model needs
+// (see docs/voice-training.md) and a line on what it was measured from.
+struct Calibration {
+  double shift = 0;
+  std::string note;
+};
+
 // Scores recordings for the confidence calibration; supplied by hosts that
-// can run the recogniser (the adaptation helper, talvane-tool). Returns the
-// confidence shift the adapted model needs (see calibration in
-// docs/voice-training.md), or false with `error`.
+// can run the recogniser (the adaptation helper, talvane-tool). false with
+// `error` when it cannot.
+// `dictionary` holds a pronunciation ("word PHONES") of every word of the
+// recordings' transcripts.
 using Calibrate = std::function<bool(const fs::path& program_folder, const fs::path& adapted_model,
-                                     const std::vector<Utterance>& speech, double* shift, std::string* error)>;
+                                     const std::vector<Utterance>& speech, const fs::path& dictionary,
+                                     Calibration* result, std::string* error)>;
+
+// The words of a transcript as the pronouncing dictionary spells them: lower
+// case; letters, digits and inner apostrophes; anything else separates.
+std::vector<std::string> TranscriptWords(std::string_view text);
 
 struct AdaptOptions {
   fs::path program_folder;

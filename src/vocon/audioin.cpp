@@ -14,7 +14,7 @@
 
 #include "common/files.h"
 #include "common/wav_file.h"
-#include "vocon/resample.h"
+#include "common/resample.h"
 #include "vocon/vocon3200.h"
 
 namespace {
@@ -40,7 +40,7 @@ bool LoadWav(Device& d, const std::string& path) {
   std::string error;
   auto audio = talvane::ReadWav(*image, &error);
   if (!audio) return false;
-  d.file = talvane::vocon::Resample(audio->samples, audio->sample_rate, d.hz);
+  d.file = talvane::Resample(audio->samples, audio->sample_rate, d.hz);
   d.wav_path = path;
   return true;
 }

@@ -10,7 +10,7 @@
 #include "common/wav_file.h"
 #include "support/test_support.h"
 #include "vocon/front_end.h"
-#include "vocon/resample.h"
+#include "common/resample.h"
 #include "vocon/vocon3200.h"
 
 namespace talvane::vocon {

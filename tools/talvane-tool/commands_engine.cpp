@@ -29,6 +29,7 @@
 #include "outside/outside_libraries.h"
 #include "app/program.h"
 #include "tool.h"
+#include "training/voice_profiles.h"
 #include "vocon/network.h"
 #include "common/wav_file.h"
 
@@ -228,6 +229,8 @@ int BenchRecognition(Invocation& inv) {
   int commands = 200, seed = 1, latency_runs = 20;
   bool navaids = true;
   fs::path keep;  // --folder: the scratch folder is kept, and its speech reused
+  int only_voice = 0;   // --voice: every sentence in this voice (0: the four in turn)
+  std::string profile;  // --profile: this voice profile's model ("-": the standard model)
   for (std::size_t i = 0; i < inv.args.size(); ++i) {
     const std::string& a = inv.args[i];
     auto value = [&](int lo, int hi, int& v) {
@@ -245,10 +248,14 @@ int BenchRecognition(Invocation& inv) {
       navaids = false;
     else if (a == "--folder" && i + 1 < inv.args.size())
       keep = inv.args[++i];
+    else if (a == "--voice")
+      value(1, 4, only_voice);
+    else if (a == "--profile" && i + 1 < inv.args.size())
+      profile = inv.args[++i];
     else
       return UsageError(
           "usage: talvane-tool bench-recognition [--commands N] [--seed S] [--latency N] [--no-navaids] "
-          "[--folder DIR]");
+          "[--folder DIR] [--voice N] [--profile NAME|-]");
   }
   Program p(inv.ctx.program_folder, inv.ui);
   if (!p.Load(kGrammarData)) return 1;
@@ -278,6 +285,22 @@ int BenchRecognition(Invocation& inv) {
   }
   for (const char* exe : {"grisk-g2p", "ondrix-g2p"})
     fs::permissions(scratch / exe, fs::perms::owner_exec, fs::perm_options::add);
+  // The voice profiles are the program folder's: the scratch folder's
+  // manifest may name one.
+  {
+    std::error_code ec;
+    const fs::path models = fs::absolute(inv.ctx.program_folder) / bgm::kModelsFolder;
+    fs::remove(scratch / bgm::kModelsFolder, ec);
+    if (fs::exists(models, ec)) fs::create_directory_symlink(models, scratch / bgm::kModelsFolder, ec);
+    const fs::path manifest = scratch / "Grammars" / bgm::kManifestName;
+    if (!profile.empty()) {
+      const std::string name = profile == "-" ? std::string() : profile;
+      if (!name.empty() && !training::IsCompleteModel(models / name))
+        throw std::runtime_error("the voice profile " + name + " has no model in " + models.string());
+      if (!AtomicWriteFile(manifest, training::WithProfileLine(ReadWholeFile(manifest).value_or(""), name)))
+        throw std::runtime_error("cannot write " + manifest.string());
+    }
+  }
   Context ctx{scratch, inv.ui};
   OutsideLibraries libs(ctx);
   libs.SpeechLibrariesReady = true;
@@ -326,7 +349,7 @@ int BenchRecognition(Invocation& inv) {
     samples.push_back(std::move(s));
   }
   for (std::size_t i = 0; i < samples.size(); ++i) {
-    samples[i].voice = static_cast<int>(i % 4) + 1;  // all four voices in turn
+    samples[i].voice = only_voice ? only_voice : static_cast<int>(i % 4) + 1;  // all four voices in turn
     samples[i].rate = rates[rng() % 3];
   }
 

@@ -1,10 +1,10 @@
-#include "vocon/resample.h"
+#include "common/resample.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-namespace talvane::vocon {
+namespace talvane {
 
 std::vector<std::int16_t> Resample(const std::vector<std::int16_t>& in, std::uint32_t from, std::uint32_t to) {
   if (from == to || in.empty() || from == 0 || to == 0) return in;
@@ -56,4 +56,4 @@ std::vector<std::int16_t> Resample(const std::vector<std::int16_t>& in, std::uin
   return out;
 }
 
-}  // namespace talvane::vocon
+}  // namespace talvane
