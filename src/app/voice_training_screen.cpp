@@ -5,6 +5,7 @@
 
 #include "app/program_shell.h"
 #include "common/text.h"
+#include "training/adaptation_run.h"
 #include "training/voice_profiles.h"
 
 namespace talvane {
@@ -46,15 +47,14 @@ std::string Count(std::size_t n) { return ToDecimal(static_cast<long long>(n)); 
 // "cancelled" is how the adaptation reports a cancel.
 bool IsCancel(const std::string& error) { return error == "cancelled"; }
 
-// Until the adaptation helper's runner is part of the build, the program
-// says so instead of adapting.
-AdaptationJob UnavailableAdaptation() {
+// The talvane-adapt helper beside the program, in a process of its own.
+AdaptationJob HelperAdaptation(const std::filesystem::path& program_folder, const std::string& profile) {
+  auto run = std::make_shared<training::AdaptationRun>(program_folder / "talvane-adapt", program_folder, profile);
   AdaptationJob job;
-  job.run = [](const std::function<void(const training::Progress&)>&, std::string* error) {
-    if (error) *error = "The adaptation helper is not part of this installation.";
-    return false;
+  job.run = [run](const std::function<void(const training::Progress&)>& progress, std::string* error) {
+    return run->Run(progress, error);
   };
-  job.cancel = [] {};
+  job.cancel = [run] { run->Cancel(); };
   return job;
 }
 
@@ -63,7 +63,9 @@ AdaptationJob UnavailableAdaptation() {
 VoiceTrainingScreen::VoiceTrainingScreen(ProgramShell& shell) : shell_(shell) {
   make_capture = [] { return platform::MakeAudioCapture(); };
   make_playback = [] { return platform::MakeAudioPlayback(); };
-  make_adaptation = [](const std::string&) { return UnavailableAdaptation(); };
+  make_adaptation = [&folder = shell.p.ctx.program_folder](const std::string& profile) {
+    return HelperAdaptation(folder, profile);
+  };
   wait_hook = [&ui = shell.p.ctx.ui] {
     ui.ProcessEvents();
     std::this_thread::sleep_for(std::chrono::milliseconds(15));

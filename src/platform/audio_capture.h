@@ -25,10 +25,6 @@ struct AudioLevel {
 
 AudioLevel MeasureLevel(std::span<const std::int16_t> samples);
 
-// Linear interpolation from `from` hertz to `to` hertz; good enough for a
-// test file, which is all it is used for.
-std::vector<std::int16_t> ResampleLinear(std::span<const std::int16_t> in, std::uint32_t from, std::uint32_t to);
-
 class AudioCapture {
  public:
   // Called on the capture thread, never after Stop has returned.

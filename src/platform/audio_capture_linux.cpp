@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "common/files.h"
+#include "common/resample.h"
 #include "common/wav_file.h"
 #include "platform/audio_capture.h"
 
@@ -157,7 +158,7 @@ class FileCapture : public CaptureBase {
       return false;
     }
     samples_ = audio->sample_rate == kCaptureRate ? audio->samples
-                                                  : ResampleLinear(audio->samples, audio->sample_rate, kCaptureRate);
+                                                  : Resample(audio->samples, audio->sample_rate, kCaptureRate);
     open_ = true;
     return true;
   }
@@ -256,21 +257,6 @@ AudioLevel MeasureLevel(std::span<const std::int16_t> samples) {
   level.peak_dbfs = Decibels(peak);
   level.rms_dbfs = Decibels(std::sqrt(energy / static_cast<double>(samples.size())));
   return level;
-}
-
-std::vector<std::int16_t> ResampleLinear(std::span<const std::int16_t> in, std::uint32_t from, std::uint32_t to) {
-  if (in.empty() || from == 0 || to == 0 || from == to) return {in.begin(), in.end()};
-  const std::size_t count = static_cast<std::size_t>(static_cast<std::uint64_t>(in.size()) * to / from);
-  std::vector<std::int16_t> out(count);
-  const double step = static_cast<double>(from) / to;
-  for (std::size_t i = 0; i < count; ++i) {
-    const double x = static_cast<double>(i) * step;
-    const std::size_t j = std::min(static_cast<std::size_t>(x), in.size() - 1);
-    const std::size_t k = std::min(j + 1, in.size() - 1);
-    const double f = x - static_cast<double>(j);
-    out[i] = static_cast<std::int16_t>(std::lround(in[j] * (1 - f) + in[k] * f));
-  }
-  return out;
 }
 
 std::unique_ptr<AudioCapture> MakeAudioCapture() {

@@ -1,8 +1,8 @@
 // The microphone service in its test-file mode (AUDIOIN_WAV): the file's
 // samples arrive at 16 kHz in order, paced, with levels, and then the end;
-// a stop ends delivery; a missing file is a message, not a crash. Also the
-// level measure and the resampler the file mode uses, and playback turned
-// off by TALVANE_AUDIO_OUT=none.
+// a file of another rate is converted; a stop ends delivery; a missing file
+// is a message, not a crash. Also the level measure, and playback turned off
+// by TALVANE_AUDIO_OUT=none.
 #include "platform/audio_capture.h"
 
 #include <gtest/gtest.h>
@@ -77,20 +77,6 @@ TEST(AudioLevels, PeakAndRmsInDecibelsOfFullScale) {
   EXPECT_NEAR(level.rms_dbfs, -9.03, 0.05);
   EXPECT_EQ(platform::MeasureLevel(std::vector<std::int16_t>(100, 0)).peak_dbfs, -120);
   EXPECT_EQ(platform::MeasureLevel({}).rms_dbfs, -120);
-}
-
-TEST(AudioResample, LinearKeepsTheDurationAndTheShape) {
-  const auto in = Ramp(44100);
-  const auto out = platform::ResampleLinear(in, 44100, 16000);
-  EXPECT_EQ(out.size(), 16000u);
-  // Sample k of the output sits at 44100/16000 k of the input.
-  for (std::size_t k : {0u, 100u, 7999u, 15999u}) {
-    const double x = k * 44100.0 / 16000.0;
-    EXPECT_NEAR(out[k], in[static_cast<std::size_t>(x)], 3.0) << k;
-  }
-  EXPECT_EQ(platform::ResampleLinear(in, 16000, 16000), in);
-  EXPECT_EQ(platform::ResampleLinear({}, 8000, 16000).size(), 0u);
-  EXPECT_EQ(platform::ResampleLinear(std::vector<std::int16_t>{5}, 8000, 16000).size(), 2u);
 }
 
 TEST(AudioCaptureFile, DeliversTheFileAtMicrophonePaceThenEnds) {
