@@ -5,8 +5,8 @@
 # kneeboard question, checks the main window on the home screen (its size,
 # and that it is not blank), opens the help centre and a topic, the speech
 # configuration with its grammar script, grammar test and microphone switch,
-# the checklist editor (a new checklist, a shipped one loaded) and the
-# assignments, and ends the program with its close button. A screenshot of
+# the checklist editor (a new checklist, a shipped one loaded), the
+# assignments and voice training, and ends the program with its close button. A screenshot of
 # each step goes
 # to SHOTS_DIR. Fails when a window does not come or the program does not end.
 # A virtual server has no microphone: the pilot's words are spoken by the
@@ -168,6 +168,22 @@ click "$MAIN" $((5 + 14 + 60)) $((101 + 42 + 10))
 xdotool key Right Down Right Down
 sleep 0.5
 shot 12-assignments
+click "$MAIN" $((581 + 47)) $((556 + 17))
+
+# Voice training, reached from the speech configuration (VOICE TRAINING at
+# (203, 340) of it): a profile name typed into its box (at (15, 60)), then
+# RECORD (at (15, 300)); the spoken WAV stands in for the microphone and
+# ends the recording by itself. RETURN, then HOME.
+click "$MAIN" $((5 + 40 + 154)) $((101 + 120 + 29))
+click "$MAIN" $((5 + 203 + 91)) $((101 + 340 + 17))
+click "$MAIN" $((5 + 15 + 150)) $((101 + 60 + 13))
+xdotool type --delay 30 "Demo Pilot"
+click "$MAIN" $((5 + 15 + 47)) $((101 + 300 + 17))
+sleep 0.2
+shot 13-voice-training-recording
+sleep 2
+shot 14-voice-training
+click "$MAIN" $((581 + 47)) $((556 + 17))
 click "$MAIN" $((581 + 47)) $((556 + 17))
 # The close button ends the program.
 click "$MAIN" $((760 + 16)) $((10 + 16))

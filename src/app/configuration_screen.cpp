@@ -243,7 +243,8 @@ void ConfigurationScreen::SetUpButtons() {
        400},
       {ButtonKind::MediumButton, "btn_Microphone", "microphone_setup",
        "Click to access the microphone setup options.", 15, 340},
-      {ButtonKind::MediumButton, "btn_VoiceTraining", "voice_training", "", 203, 340},
+      {ButtonKind::MediumButton, "btn_VoiceTraining", "voice_training",
+       "Click to train the speech recognition to your voice.", 203, 340},
   };
   for (const Row& r : kRows) {
     SkinnedButton& b = board.Add(r.kind, Form::frm_Configure, r.name);
@@ -253,8 +254,6 @@ void ConfigurationScreen::SetUpButtons() {
     b.left = r.left;
     b.top = r.top;
   }
-  // Room kept for voice training, which has no action yet.
-  board.Find(Form::frm_Configure, "btn_VoiceTraining")->visible = false;
 }
 
 void ConfigurationScreen::LoadScreen() {

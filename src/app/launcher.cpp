@@ -10,7 +10,8 @@ namespace {
 // HideAllWindows, in its order.
 constexpr Form kHiddenOnLaunch[] = {Form::frm_Home,   Form::frm_Assign,   Form::frm_Configure, Form::frm_Input,
                                     Form::frm_LC,     Form::frm_Message,  Form::frm_Modify,    Form::frm_Parent,
-                                    Form::frm_Progress, Form::frm_Script, Form::frm_Splash,    Form::frm_Test};
+                                    Form::frm_Progress, Form::frm_Script, Form::frm_Splash,    Form::frm_Test,
+                                    Form::frm_VoiceTraining};
 
 Message LaunchError(const char* title, const char* what) {
   Message m;

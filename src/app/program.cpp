@@ -8,7 +8,7 @@ namespace {
 
 constexpr std::array<const char*, kFormCount> kFormNames = {
     "frm_Parent", "frm_Home", "frm_Modify", "frm_Assign", "frm_Configure", "frm_Message", "frm_Input",
-    "frm_Script", "frm_Progress", "frm_Test", "frm_LC", "frm_Splash", "frm_Starter"};
+    "frm_Script", "frm_Progress", "frm_Test", "frm_LC", "frm_Splash", "frm_Starter", "frm_VoiceTraining"};
 
 // The sets each set is built from.
 unsigned WithPrerequisites(unsigned sets) {

@@ -38,8 +38,9 @@ enum class Form : int {
   frm_LC,
   frm_Splash,
   frm_Starter,
+  frm_VoiceTraining,
 };
-inline constexpr std::size_t kFormCount = 13;
+inline constexpr std::size_t kFormCount = 14;
 const char* FormName(Form f);
 
 // The data sets of start-up, as bits. Load() runs their loaders in start-up

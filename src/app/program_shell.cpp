@@ -38,6 +38,8 @@ void ProgramShell::AddTestAndMicrophoneActions() {
     microphone.Begin();
     dialogs.ShowInput(MicrophoneRequest(p.settings.microphone));
   });
+  dispatch.Table(ButtonKind::MediumButton).Set(Form::frm_Configure, "voice_training",
+                                               [this](SkinnedButton&) { voiceTraining.Open(); });
 }
 
 void ProgramShell::OpenScreen(Form screen) {

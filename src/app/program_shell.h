@@ -21,6 +21,7 @@
 #include "app/script_screen.h"
 #include "app/speech_configuration.h"
 #include "app/test_screen.h"
+#include "app/voice_training_screen.h"
 
 namespace talvane {
 
@@ -65,6 +66,8 @@ class ProgramShell {
   // The speech configuration screen and the grammar script screen.
   ConfigurationScreen configurationScreen;
   ScriptScreen scriptScreen;
+  // Recording the training prompts and adapting the model to them.
+  VoiceTrainingScreen voiceTraining{*this};
 
   // The home screen's view of a screen change: `screen` replaces the current
   // one; the caller then sets the action bar.

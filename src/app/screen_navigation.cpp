@@ -38,6 +38,11 @@ ScreenTips BuildScreenTips() {
       Tip("Use this screen to test speech recognition for a grammar command.  Press the START button to begin "
           "speaking the correct phrase.",
           "The recognition engine will display what it hears from your speech.");
+  at(Form::frm_VoiceTraining) =
+      Tip("Train Talvane to your voice: choose or name a voice profile, press RECORD and read each prompt aloud, "
+          "then press STOP.",
+          "After at least 10 prompts, ADAPT MODEL tunes the speech recognition to your voice and puts the profile "
+          "in use.");
   at(Form::frm_LC) = Tip(
       "The learning center is your integrated help system for Talvane.  Use the list on the left side of the "
       "screen to select the topic you would like to receive help with.",

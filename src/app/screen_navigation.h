@@ -41,7 +41,8 @@ inline constexpr int kActionRow1 = 556, kActionRow2 = 598;
 
 // The screens in the order ShowScreen hides them.
 inline constexpr Form kScreens[] = {Form::frm_Home,   Form::frm_Modify, Form::frm_Assign, Form::frm_Configure,
-                                    Form::frm_Script, Form::frm_Test,   Form::frm_LC};
+                                    Form::frm_Script, Form::frm_Test,   Form::frm_LC,
+                                    Form::frm_VoiceTraining};
 
 // The tip line on the home screen, which has no tip of its own.
 inline constexpr const char* kHomeTip = "Choose a task below, or launch FSX with speech recognition.";

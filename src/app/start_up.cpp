@@ -10,7 +10,8 @@ namespace {
 // The windows whose skinned buttons are released, in the exit's order.
 constexpr Form kFormsWithButtons[] = {Form::frm_Parent,    Form::frm_Home,    Form::frm_Modify,   Form::frm_Assign,
                                       Form::frm_Configure, Form::frm_Message, Form::frm_Input,    Form::frm_Script,
-                                      Form::frm_Progress,  Form::frm_Test,    Form::frm_LC};
+                                      Form::frm_Progress,  Form::frm_Test,    Form::frm_LC,
+                                      Form::frm_VoiceTraining};
 
 // The simulator's executable lies two folders above the program folder; the
 // simulator's files come from a case-insensitive world, so any letter case.

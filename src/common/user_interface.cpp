@@ -19,13 +19,17 @@ void RecordingUserInterface::ShowProgress(const std::string& title, const std::s
   progress_title = title;
   progress.push_back({text, 0.0});
   progress_visible = true;
+  progress_cancel = false;
 }
 
 void RecordingUserInterface::UpdateProgress(const std::string& text, double percent) {
   progress.push_back({text, percent});
 }
 
-void RecordingUserInterface::HideProgress() { progress_visible = false; }
+void RecordingUserInterface::HideProgress() {
+  progress_visible = false;
+  progress_cancel = false;
+}
 
 void RecordingUserInterface::SetSplashStatus(const std::string& text) { splash.push_back(text); }
 

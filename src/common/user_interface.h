@@ -39,6 +39,9 @@ class UserInterface {
   virtual void ShowProgress(const std::string& title, const std::string& text) = 0;
   virtual void UpdateProgress(const std::string& text, double percent) = 0;
   virtual void HideProgress() = 0;
+  // Shows or hides a Cancel button on the progress dialog (hidden by each
+  // ShowProgress); its press is the frm_Progress "cancel" action.
+  virtual void ShowProgressCancel(bool /*shown*/) {}
   virtual void SetSplashStatus(const std::string& text) = 0;
   // Ends the program. Core code returns at once after calling it; the
   // program's implementation does not come back.
@@ -60,6 +63,7 @@ class RecordingUserInterface : public UserInterface {
   void ShowProgress(const std::string& title, const std::string& text) override;
   void UpdateProgress(const std::string& text, double percent) override;
   void HideProgress() override;
+  void ShowProgressCancel(bool shown) override { progress_cancel = shown; }
   void SetSplashStatus(const std::string& text) override;
   void ExitProgram() override;
 
@@ -72,6 +76,7 @@ class RecordingUserInterface : public UserInterface {
   std::vector<Progress> progress;
   std::string progress_title;
   bool progress_visible = false;
+  bool progress_cancel = false;
   bool exit_requested = false;
   // Called for each message as it is shown (the tool prints it).
   void (*on_message)(const Message&) = nullptr;

@@ -188,7 +188,17 @@ ProgressForm::ProgressForm(ProgramShell& shell) : DialogForm(shell, Form::frm_Pr
   text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   bar->setGeometry(kTextLeft, 170, textWidth - 56, 18);
   percent->setGeometry(kDialogWidth - kMargin - 50, 168, 50, 22);
+  cancel = AddButton("btn_Cancel", "cancel", "btn_ParentCancel");
+  cancel->button().left = kDialogWidth - kMargin - 95;
+  cancel->button().top = kDialogHeight - 35 - 10;
   setFixedSize(kDialogWidth, kDialogHeight);
+  ShowCancel(false);
+}
+
+void ProgressForm::ShowCancel(bool shown) {
+  cancel->button().visible = shown;
+  cancel->button().state = kStateEnabled;
+  cancel->Sync();
 }
 
 void ProgressForm::SetUp(const std::string& title, const std::string& t) {
@@ -197,6 +207,7 @@ void ProgressForm::SetUp(const std::string& title, const std::string& t) {
   bar->setRange(0, 100);
   bar->setValue(0);
   percent->setText("0%");
+  ShowCancel(false);
 }
 
 void ProgressForm::Update(const std::string& t, double pct) {

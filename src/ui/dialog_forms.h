@@ -69,10 +69,13 @@ class ProgressForm : public DialogForm {
   explicit ProgressForm(ProgramShell& shell);
   void SetUp(const std::string& title, const std::string& text);
   void Update(const std::string& text, double percent);
+  // The Cancel button, for work that can be stopped (hidden by SetUp).
+  void ShowCancel(bool shown);
 
   QLabel* text;
   QLabel* percent;
   QProgressBar* bar;
+  SkinnedButtonWidget* cancel;
 };
 
 }  // namespace talvane::ui

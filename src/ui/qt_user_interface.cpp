@@ -229,6 +229,12 @@ void QtUserInterface::HideProgress() {
   if (progress_) progress_->hide();
 }
 
+void QtUserInterface::ShowProgressCancel(bool shown) {
+  if (QThread::currentThread() != thread()) return OnWindowThread([&] { ShowProgressCancel(shown); });
+  progressForm()->ShowCancel(shown);
+  ProcessEvents();
+}
+
 void QtUserInterface::SetSplashStatus(const std::string& text) {
   if (QThread::currentThread() != thread()) return OnWindowThread([&] { SetSplashStatus(text); });
   splash_texts.push_back(text);

@@ -34,6 +34,7 @@ class QtUserInterface : public UserInterface, public DialogHost {
   void ShowProgress(const std::string& title, const std::string& text) override;
   void UpdateProgress(const std::string& text, double percent) override;
   void HideProgress() override;
+  void ShowProgressCancel(bool shown) override;
   void SetSplashStatus(const std::string& text) override;
   void ExitProgram() override;
   void ProcessEvents() override;

@@ -9,6 +9,7 @@
 #include "ui/media.h"
 #include "ui/script_form.h"
 #include "ui/test_form.h"
+#include "ui/voice_training_form.h"
 
 namespace talvane::ui {
 
@@ -77,6 +78,8 @@ QWidget* QtWindows::DefaultScreen(Form f) {
       return new ScriptForm(*shell_);
     case Form::frm_Test:
       return new TestForm(*shell_);
+    case Form::frm_VoiceTraining:
+      return new VoiceTrainingForm(*shell_);
     default:
       return new PlainScreen(*shell_, f, "\\Media\\Forms\\Sub_BG.bmp");
   }

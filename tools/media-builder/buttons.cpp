@@ -281,16 +281,23 @@ void WriteButtons(MediaFolder& out) {
   const char* const small[] = {"btn_ParentOK", "btn_ParentCancel", "btn_ParentCompile", "btn_ParentHome",
                                "btn_ParentReturn", "btn_ParentSave", "btn_ParentStart", "btn_New",
                                "btn_Load", "btn_Insert", "btn_Delete", "btn_Add",
-                               "btn_Edit", "btn_Test", "btn_Script", "btn_Play", "btn_Assign"};
+                               "btn_Edit", "btn_Test", "btn_Script", "btn_Play", "btn_Assign",
+                               // Voice training's prompt buttons.
+                               "btn_Record", "btn_Rerecord", "btn_Stop", "btn_Previous", "btn_Next", "btn_Skip"};
   for (const char* name : small) {
-    // Amber marks the actions that change or commit something.
+    // Amber marks the actions that change or commit something; red the
+    // microphone's recording lamp.
     const QString l = Label(name);
     const bool commits = l == "SAVE" || l == "COMPILE" || l == "DELETE" || l == "ASSIGN";
+    const bool records = l == "RECORD" || l == "RE-RECORD" || l == "STOP";
     out.SaveBitmap(QStringLiteral("Buttons/%1.bmp").arg(name),
-                   DrawStrip({kSmallButton, l, {}, commits ? kAmber : kCyan}));
+                   DrawStrip({kSmallButton, l, {}, records ? kRed : commits ? kAmber : kCyan}));
   }
   out.SaveBitmap("Buttons/btn_Microphone.bmp", DrawStrip({kMediumButton, Label("btn_Microphone"), {}}));
   out.SaveBitmap("Buttons/btn_VoiceTraining.bmp", DrawStrip({kMediumButton, Label("btn_VoiceTraining"), {}}));
+  // Voice training's profile buttons; adapting and switching models commit.
+  for (const char* name : {"btn_StartOver", "btn_Adapt", "btn_UseProfile", "btn_StandardModel"})
+    out.SaveBitmap(QStringLiteral("Buttons/%1.bmp").arg(name), DrawStrip({kMediumButton, Label(name), {}, kAmber}));
 
   out.SaveBitmap("Buttons/btn_LearningCenter.bmp", DrawStrip({kLargeButton, Label("btn_LearningCenter"), LearningGlyph}));
   out.SaveBitmap("Buttons/btn_Configuration.bmp",
