@@ -65,7 +65,7 @@ train() {  # profile folder
 bench() {  # voice profile commands
   local line
   line=$("$TOOL" --program-folder "$PROGRAM" bench-recognition --commands "$3" --seed "$SEED" --voice "$1" \
-    --profile "$2" --folder "$WORK/bench-v$1-$3" 2>&1 | tee "$WORK/bench-v$1-$2-$3.log" | tail -1)
+    --profile "$2" --folder "$WORK/bench-v$1-$3" 2>&1 | tee "$WORK/bench-v$1-$2-$3.log" | grep '^bench-recognition:' | tail -1)
   say "voice $1, model ${2/#-/standard}: $(echo "$line" | sed -E 's/.*commands: (accuracy [^;]*); [0-9]+ out-of-grammar sentences: (false accepts [^;]*);.*/\1; \2/')"
 }
 
