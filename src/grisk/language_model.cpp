@@ -75,6 +75,22 @@ std::optional<LanguageModel> ParseLanguageModel(std::string_view text, const std
     } else if (key == "profile") {
       if (!value.empty() && !IsValidProfileName(value)) return fail("profile must be a plain folder name");
       m.profile = value;
+    } else if (key == "antonyms") {
+      m.antonyms.clear();
+      if (!value.empty()) {
+        m.antonyms = path(value);
+        std::error_code ec;
+        for (const auto& data : {folder.parent_path() / "Data", folder.parent_path().parent_path() / "Data"})
+          if (!std::filesystem::exists(m.antonyms, ec) && std::filesystem::path(value).is_relative() &&
+              std::filesystem::exists(data / value, ec))
+            m.antonyms = data / value;
+      }
+    } else if (key == "antonym_margin") {
+      char* end = nullptr;
+      const double v = std::strtod(value.c_str(), &end);
+      if (value.empty() || !end || *end || !std::isfinite(v) || v < 0 || v >= 0.02)
+        return fail("antonym_margin must be a score per frame from 0 to below 0.02");
+      m.antonym_margin = v;
     } else if (key == "language") {
       // Informative only.
     } else {

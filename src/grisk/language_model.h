@@ -30,6 +30,14 @@ struct LanguageModel {
   // units per frame; subtracted before the confidence is taken, so that
   // one rejection threshold holds for every model (Models/NAME/calibration.txt).
   double confidence_shift = 0;
+  // "antonyms = FILE": the word pairs whose swap inverts a command (one pair
+  // a line), looked for in the manifest's folder, then in the program
+  // folder's Data (the manifest is in Grammars or Grammars/Test).
+  // "antonym_margin = X": a result whose antonym-swapped sentence scores
+  // within X per frame of it (the decoder's units) is rejected. Without
+  // both, no result is checked.
+  std::filesystem::path antonyms;
+  std::optional<double> antonym_margin;
 };
 
 inline constexpr const char* kModelsFolder = "Models";

@@ -449,6 +449,8 @@ bool Decoder::Start() {
   if (!has_grammar_) return false;
   mark_ = MeanMark{};
   loop_mark_ = MeanMark{};
+  start_mean_ = SaveMean(ps_);
+  audio_.clear();
   if (ps_start_utt(ps_) < 0) return false;
   if (loop_ && ps_start_utt(loop_) < 0) {
     ps_end_utt(ps_);
@@ -460,6 +462,7 @@ bool Decoder::Start() {
 
 bool Decoder::Process(const std::int16_t* samples, std::size_t count, bool whole) {
   if (!in_utterance_) return false;
+  audio_.insert(audio_.end(), samples, samples + count);
   if (ps_process_raw(ps_, samples, count, FALSE, whole) < 0) return false;
   if (loop_ && ps_process_raw(loop_, samples, count, FALSE, whole) < 0) return false;
   return true;
@@ -521,6 +524,16 @@ Decoder::Outcome Decoder::End() {
       ps_seg_frames(seg, &sf, &ef);
       out.push_back({sf, ef, ascr, is_speech(ps_seg_word(seg))});
     }
+    // Frames are counted on from utterance to utterance, and the grammar
+    // decoder also hears the audio scored again after an utterance (see
+    // AlignScores): each path is counted from its own start, the start of
+    // the utterance for both decoders.
+    int start = INT32_MAX;
+    for (const auto& sg : out) start = std::min(start, sg.sf);
+    for (auto& sg : out) {
+      sg.sf -= start;
+      sg.ef -= start;
+    }
     return out;
   };
   auto sum = [](const std::vector<Seg>& segs, int lo, int hi) {
@@ -570,6 +583,83 @@ Decoder::Outcome Decoder::End() {
     o.grammar_score = logmath_log_to_ln(lmath, static_cast<int>(std::max<double>(sum(grammar, first, last), INT32_MIN)));
   o.frames = first >= 0 ? last - first + 1 : 0;
   return o;
+}
+
+Decoder::MeanState Decoder::SaveMean(ps_decoder_s* d) {
+  MeanState m;
+  if (const cmn_t* c = MeanOf(d)) {
+    m.mean.assign(c->cmn_mean, c->cmn_mean + c->veclen);
+    m.sum.assign(c->sum, c->sum + c->veclen);
+    m.nframe = c->nframe;
+  }
+  return m;
+}
+
+void Decoder::RestoreMean(ps_decoder_s* d, const MeanState& m) {
+  cmn_t* c = MeanOf(d);
+  if (!c || m.nframe < 0 || static_cast<std::size_t>(c->veclen) != m.mean.size()) return;
+  std::copy(m.mean.begin(), m.mean.end(), c->cmn_mean);
+  std::copy(m.sum.begin(), m.sum.end(), c->sum);
+  c->nframe = m.nframe;
+}
+
+std::vector<std::optional<double>> Decoder::AlignScores(const Network& net,
+                                                        const std::vector<std::vector<std::uint32_t>>& sentences) {
+  std::vector<std::optional<double>> out(sentences.size());
+  if (in_utterance_ || !has_grammar_ || audio_.empty()) return out;
+  const MeanState after = SaveMean(ps_);
+  logmath_t* lmath = ps_get_logmath(ps_);
+  const std::string main = "talvane" + std::to_string(grammar_serial_), align = "talvane-align";
+  for (std::size_t i = 0; i < sentences.size(); ++i) {
+    const auto& words = sentences[i];
+    if (words.empty()) continue;
+    // One state after each word; every way of saying a word equally good,
+    // so that only the sounds decide.
+    const auto n = static_cast<std::int32_t>(words.size());
+    fsg_model_t* fsg = fsg_model_init(align.c_str(), lmath, lw_, n + 1);
+    fsg->start_state = 0;
+    fsg->final_state = n;
+    std::set<std::string, std::less<>> names;
+    bool sayable = true;
+    for (std::int32_t k = 0; k < n; ++k) {
+      const auto& says = WordSays(net.Words()[words[static_cast<std::size_t>(k)]]);
+      sayable = sayable && !says.empty();
+      for (const Say& say : says) {
+        fsg_model_trans_add(fsg, k, k + 1, 0, fsg_model_word_add(fsg, say.name.c_str()));
+        names.insert(say.name);
+      }
+    }
+    const bool ok = sayable && ps_set_fsg(ps_, align.c_str(), fsg) == 0 && ps_set_search(ps_, align.c_str()) == 0;
+    fsg_model_free(fsg);
+    if (ok) {
+      RestoreMean(ps_, start_mean_);
+      if (ps_start_utt(ps_) >= 0) {
+        ps_process_raw(ps_, audio_.data(), audio_.size(), FALSE, FALSE);
+        ps_end_utt(ps_);
+        std::int32_t score = 0;
+        if (ps_get_hyp(ps_, &score)) {
+          // Only a path through every word of the sentence counts. The
+          // silences and noises around and between its words count with
+          // their cost: otherwise a sentence that fits badly explains the
+          // sounds it lacks as noise for nothing.
+          double total = 0;
+          std::int32_t said = 0;
+          for (ps_seg_t* seg = ps_seg_iter(ps_); seg; seg = ps_seg_next(seg)) {
+            std::int32_t ascr = 0, lscr = 0, lback = 0;
+            ps_seg_prob(seg, &ascr, &lscr, &lback);
+            total += static_cast<double>(ascr) + lscr;
+            if (names.count(ps_seg_word(seg))) ++said;
+          }
+          if (said == n)
+            out[i] = logmath_log_to_ln(lmath, static_cast<int>(std::max<double>(total, INT32_MIN)));
+        }
+      }
+    }
+    ps_set_search(ps_, main.c_str());
+    ps_unset_search(ps_, align.c_str());
+  }
+  RestoreMean(ps_, after);
+  return out;
 }
 
 void Decoder::Abort() {

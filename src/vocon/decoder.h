@@ -78,6 +78,14 @@ class Decoder {
   Outcome End();
   void Abort();
 
+  // After End: the acoustic score (natural log, over every frame) of each
+  // word sequence (network ids) searched alone over the utterance's audio,
+  // from the cepstral mean the utterance started with; nullopt where the
+  // search found no path through it. The grammar, and the cepstral mean the
+  // next utterance starts from, stay as End left them.
+  std::vector<std::optional<double>> AlignScores(const Network& net,
+                                                 const std::vector<std::vector<std::uint32_t>>& sentences);
+
  private:
   Decoder() = default;
   // One way of saying a network word: its dictionary word, phones, and the
@@ -118,6 +126,18 @@ class Decoder {
   static void LimitTrailing(ps_decoder_s* d, const MeanMark& m, int frames);
   static void UpdateMean(ps_decoder_s* d);
   MeanMark mark_, loop_mark_;
+
+  // The whole state of a cepstral mean, to score the audio again from the
+  // same start and put the mean back afterwards.
+  struct MeanState {
+    std::vector<float> mean, sum;
+    int nframe = -1;
+  };
+  static MeanState SaveMean(ps_decoder_s* d);
+  static void RestoreMean(ps_decoder_s* d, const MeanState& m);
+  MeanState start_mean_;
+  // What the grammar search heard of the current or last utterance.
+  std::vector<std::int16_t> audio_;
 };
 
 }  // namespace talvane::vocon

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "grisk/language_model.h"
+#include "vocon/antonym_guard.h"
 #include "vocon/decoder.h"
 #include "vocon/front_end.h"
 #include "vocon/network.h"
@@ -60,6 +61,8 @@ struct Speech : Object {
   std::uint32_t frame_ms = 10;
   // The lexicon grammars are pronounced with while it is open.
   std::weak_ptr<Lex> lexicon;
+  // The manifest's antonym pairs; null: results are not checked for them.
+  std::shared_ptr<const AntonymPairs> antonyms;
 };
 
 struct G2P : Object {
@@ -124,6 +127,11 @@ struct Rec : Object {
   // the out-of-grammar loop.
   bool PartialComplete(bool* can_continue, bool* outside);
   void Finish();  // ends the utterance and keeps its result
+  // Rejects the accepted result of `words` (network ids; `frames` frames of
+  // speech) when a sentence of the grammar with one word swapped for its
+  // opposite fits the audio almost as well (antonym_guard.cpp).
+  void GuardAntonyms(const std::vector<std::uint32_t>& words, int frames);
+  int antonym_checks = 0;  // utterances the guard scored again
   void Abort();
   bool in_utterance = false;
   bool has_result = false;

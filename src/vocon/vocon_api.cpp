@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/files.h"
 #include "common/text.h"
 #include "grisk/bgm_format.h"
 #include "grisk/pronunciation.h"
@@ -161,6 +162,7 @@ void Rec::Finish() {
 
   result.type = result.confidence >= static_cast<std::uint32_t>(std::max(0, rejection)) ? ASRRES_ACCEPTED
                                                                                          : ASRRES_REJECTED;
+  if (result.type == ASRRES_ACCEPTED) GuardAntonyms(o.words, o.frames);
 }
 
 void Rec::Abort() {
@@ -421,6 +423,11 @@ LH_ERROR lhs_Initialize(void* pReserved, const void* pModelImage, size_t imageSi
   if (!std::filesystem::exists(model->acoustic_model / "mdef", ec)) return LH_E_MODEL;
   auto speech = std::make_shared<Speech>();
   speech->model = std::move(*model);
+  if (!speech->model.antonyms.empty() && speech->model.antonym_margin) {
+    // No file, no guard: the pairs are an aid, not something to fail on.
+    if (auto text = ReadWholeFile(speech->model.antonyms))
+      speech->antonyms = std::make_shared<const AntonymPairs>(AntonymPairs::Parse(*text));
+  }
   for (const auto& [k, v] : speech->model.decoder)
     if (k == "frate") speech->frame_ms = static_cast<std::uint32_t>(std::max(1, 1000 / std::max(1, std::atoi(v.c_str()))));
   *phSpeech = Handles().Add(speech);

@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/files.h"
+#include "common/wav_file.h"
+#include "support/test_support.h"
 #include "vocon/decoder.h"
 #include "vocon/network.h"
+#include "common/resample.h"
 
 namespace talvane::vocon {
 namespace {
@@ -81,6 +87,89 @@ TEST(vocon_Decoder, TheMeanTakesInTheSameSilenceHoweverLongTheWait) {
   // longer wait pulls it down by eight).
   EXPECT_NEAR(long_wait[0], short_wait[0], 0.5);
   EXPECT_GT(no_wait[0] - short_wait[0], 0.5);
+}
+
+// "gear up" and "gear down", and the recognition of one utterance.
+struct GearGrammar {
+  std::unique_ptr<Network> net;
+  std::unique_ptr<Decoder> decoder;
+  std::vector<std::uint32_t> up, down;
+
+  GearGrammar() {
+    auto g = std::make_shared<bgm::Grammar>();
+    g->name = "G";
+    g->words = {{"gear", bgm::PronunciationSource::kDictionary, {"G IH R"}},
+                {"up", bgm::PronunciationSource::kDictionary, {"AH P"}},
+                {"down", bgm::PronunciationSource::kDictionary, {"D AW N"}}};
+    g->rules = {bgm::Rule{"GEAR", 3,
+                          {{0, 2, bgm::ArcKind::kWord, false, 0},
+                           {2, 1, bgm::ArcKind::kWord, false, 1},
+                           {2, 1, bgm::ArcKind::kWord, false, 2}}}};
+    g->starts = {0};
+    std::string error;
+    net = Network::Link({g}, &error);
+    auto o = Options({});
+    o.phone_lm = "/usr/share/pocketsphinx/model/en-us/en-us-phone.lm.bin";
+    decoder = Decoder::Create(o, &error);
+    if (!net || !decoder || !decoder->Load(*net, net->Build({true}), nullptr, &error)) throw std::runtime_error(error);
+    up = {*net->WordId("gear"), *net->WordId("up")};
+    down = {*net->WordId("gear"), *net->WordId("down")};
+  }
+  Decoder::Outcome Recognise(const std::vector<std::int16_t>& audio) {
+    decoder->Start();
+    for (std::size_t at = 0; at < audio.size(); at += 160) {
+      decoder->Process(audio.data() + at, std::min<std::size_t>(160, audio.size() - at));
+      decoder->MarkSpeech();
+    }
+    return decoder->End();
+  }
+};
+
+// Synthesised speech at the decoder's rate, with a floor of faint noise.
+std::vector<std::int16_t> Said(const std::string& text) {
+  test::TempFolder dir;
+  const auto wav = dir / "said.wav";
+  const auto r = test::RunTool({"--program-folder", TALVANE_PROGRAM_DIR, "speak", text}, {"KELO_WAV=" + wav.string()});
+  if (r.status != 0) throw std::runtime_error(r.err);
+  auto audio = ReadWav(ReadWholeFile(wav).value_or(""));
+  if (!audio) throw std::runtime_error("no speech");
+  auto samples = Resample(audio->samples, audio->sample_rate, 16000);
+  samples.insert(samples.begin(), 3200, 0);
+  samples.insert(samples.end(), 3200, 0);
+  std::uint32_t seed = 1;
+  for (auto& v : samples) {
+    seed = seed * 1664525u + 1013904223u;
+    v = static_cast<std::int16_t>(std::clamp(v + static_cast<int>((seed >> 16) % 61) - 30, -32768, 32767));
+  }
+  return samples;
+}
+
+TEST(vocon_Decoder, SentencesScoredAgainLeaveTheNextUtteranceAsItWouldBe) {
+  const auto audio = Said("gear up");
+  GearGrammar scored, plain;
+  const auto first = scored.Recognise(audio);
+  ASSERT_EQ(first.words, scored.up);
+  ASSERT_GT(first.frames, 50);
+  EXPECT_EQ(plain.Recognise(audio).frames, first.frames);
+
+  const auto mean = scored.decoder->CepstralMean();
+  const auto scores = scored.decoder->AlignScores(*scored.net, {scored.up, scored.down, {}});
+  ASSERT_EQ(scores.size(), 3u);
+  ASSERT_TRUE(scores[0] && scores[1]);
+  EXPECT_GT(*scores[0], *scores[1]);  // what was said fits better
+  EXPECT_FALSE(scores[2]);            // no words, no path
+  // The search scored the audio from the mean the utterance started with,
+  // and left the mean the next one starts from.
+  EXPECT_EQ(scored.decoder->CepstralMean(), mean);
+  EXPECT_EQ(scored.decoder->AlignScores(*scored.net, {scored.up})[0], scores[0]);
+
+  // The next utterance: the same words, frames and scores as in a decoder
+  // that scored nothing again (its frames count from its own start).
+  const auto again = scored.Recognise(audio), reference = plain.Recognise(audio);
+  EXPECT_EQ(again.words, reference.words);
+  EXPECT_EQ(again.frames, reference.frames);
+  EXPECT_DOUBLE_EQ(again.grammar_score, reference.grammar_score);
+  EXPECT_DOUBLE_EQ(again.loop_score, reference.loop_score);
 }
 
 }  // namespace

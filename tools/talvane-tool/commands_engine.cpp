@@ -19,6 +19,7 @@
 #include "catalogue/command_catalogue.h"
 #include "catalogue/settings.h"
 #include "common/files.h"
+#include "common/split.h"
 #include "common/text.h"
 #include "app/test_screen_engine.h"
 #include "engine/ondrix.h"
@@ -376,6 +377,54 @@ int BenchRecognition(Invocation& inv) {
   }
   ::unsetenv("KELO_WAV");
 
+  // The guard against inverted commands logs every sentence it scores
+  // against a result (one line per swap: verdict, result, swap, difference
+  // per frame, frames, ms); each recognition's lines tell whether it checked,
+  // and whether what it rejected was said or was the inverted command.
+  struct GuardCount {
+    int checks = 0, right_lost = 0, caught = 0, other = 0;
+    double ms = 0;
+    std::size_t read = 0;
+    std::vector<double> right_diffs, inverted_diffs;
+  } guard;
+  const fs::path guard_log = scratch / "antonym-guard.log";
+  if (const fs::path pairs = inv.ctx.File("\\Data\\antonyms.txt"); fs::exists(pairs))
+    CopyFileAtomic(pairs, scratch / "Data" / "antonyms.txt");
+  fs::remove(guard_log);
+  ::setenv("TALVANE_ANTONYM_LOG", guard_log.c_str(), 1);
+  auto guard_after = [&](const Sample& s) {
+    const std::string text = ReadWholeFile(guard_log).value_or("");
+    const std::string fresh = text.substr(std::min(guard.read, text.size()));
+    guard.read = text.size();
+    auto said = [&](const std::string& sentence) {
+      std::vector<std::uint32_t> ids;
+      for (const auto& w : SplitAt(sentence, " "))
+        if (auto id = net->WordId(w)) ids.push_back(*id);
+      for (const auto& t : net->AllTexts(ids, active))
+        if (std::find(s.expected.begin(), s.expected.end(), t) != s.expected.end()) return true;
+      return false;
+    };
+    bool rejected = false, best_said = false, swap_said = false;
+    double ms = -1;  // the same on every line of one recognition
+    for (const auto line : SplitLines(fresh)) {
+      const auto f = SplitAt(line, "\t");
+      if (f.size() < 6) continue;
+      rejected = rejected || f[0] == "reject";
+      ms = std::strtod(f[5].c_str(), nullptr);
+      const double diff = std::strtod(f[3].c_str(), nullptr);
+      best_said = said(f[1]);
+      if (best_said) guard.right_diffs.push_back(diff);
+      if (!best_said && said(f[2])) {
+        swap_said = true;
+        guard.inverted_diffs.push_back(diff);
+      }
+    }
+    if (ms < 0) return;
+    ++guard.checks;
+    guard.ms += ms;
+    if (rejected) ++(best_said ? guard.right_lost : swap_said ? guard.caught : guard.other);
+  };
+
   Engine engine{LoadEngine(libs)};
   ::setenv("AUDIOIN_WAV", samples.front().wav.c_str(), 1);  // the device reads files, no sound card
   const auto t_init = std::chrono::steady_clock::now();
@@ -397,6 +446,7 @@ int BenchRecognition(Invocation& inv) {
     audio_seconds += s.seconds;
     const std::string got = Trim(Text(buffer.data()));
     if (rc != 0) throw std::runtime_error("RECOGNIZE failed: " + std::to_string(rc));
+    guard_after(s);
     if (s.expected.empty()) {
       ++oog;
       if (!got.empty()) {
@@ -446,6 +496,18 @@ int BenchRecognition(Invocation& inv) {
                 latencies.empty() ? 0.0 : latencies[latencies.size() / 2], latencies.empty() ? 0.0 : latencies.back(),
                 latencies.size());
   Out(line);
+  auto list = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    std::string out;
+    for (double d : v) out += " " + std::to_string(d * 1000).substr(0, 6);
+    return out;
+  };
+  Out("antonym guard: " + std::to_string(guard.checks) + " results checked (" +
+      std::to_string(guard.checks ? guard.ms / guard.checks : 0.0) + " ms each); rejected " +
+      std::to_string(guard.right_lost) + " right commands, " + std::to_string(guard.caught) + " inverted ones, " +
+      std::to_string(guard.other) + " other; differences per frame (x1000), right results:" +
+      list(guard.right_diffs) + "; inverted results:" + list(guard.inverted_diffs));
+  ::unsetenv("TALVANE_ANTONYM_LOG");
   return Status(inv, true);
 }
 
