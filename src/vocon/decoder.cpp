@@ -510,11 +510,7 @@ Decoder::Outcome Decoder::End() {
   // scores alike in both searches and would only thin the difference out;
   // speech the grammar's path leaves to its silence and noise models counts
   // against it.
-  struct Seg {
-    int sf, ef;
-    std::int32_t ascr;
-    bool speech;
-  };
+  using Seg = Segment;
   auto segments = [](ps_decoder_t* d, const std::function<bool(const char*)>& is_speech) {
     std::vector<Seg> out;
     for (ps_seg_t* seg = ps_seg_iter(d); seg; seg = ps_seg_next(seg)) {
@@ -524,16 +520,7 @@ Decoder::Outcome Decoder::End() {
       ps_seg_frames(seg, &sf, &ef);
       out.push_back({sf, ef, ascr, is_speech(ps_seg_word(seg))});
     }
-    // Frames are counted on from utterance to utterance, and the grammar
-    // decoder also hears the audio scored again after an utterance (see
-    // AlignScores): each path is counted from its own start, the start of
-    // the utterance for both decoders.
-    int start = INT32_MAX;
-    for (const auto& sg : out) start = std::min(start, sg.sf);
-    for (auto& sg : out) {
-      sg.sf -= start;
-      sg.ef -= start;
-    }
+    CountFromStart(out);
     return out;
   };
   auto sum = [](const std::vector<Seg>& segs, int lo, int hi) {
@@ -583,6 +570,17 @@ Decoder::Outcome Decoder::End() {
     o.grammar_score = logmath_log_to_ln(lmath, static_cast<int>(std::max<double>(sum(grammar, first, last), INT32_MIN)));
   o.frames = first >= 0 ? last - first + 1 : 0;
   return o;
+}
+
+void Decoder::CountFromStart(std::vector<Segment>& path) {
+  int start = INT32_MAX;
+  for (const auto& sg : path)
+    if (sg.ef > sg.sf || sg.ascr != 0) start = std::min(start, sg.sf);
+  if (start == INT32_MAX) return;
+  for (auto& sg : path) {
+    sg.sf -= start;
+    sg.ef -= start;
+  }
 }
 
 Decoder::MeanState Decoder::SaveMean(ps_decoder_s* d) {

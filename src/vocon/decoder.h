@@ -78,6 +78,21 @@ class Decoder {
   Outcome End();
   void Abort();
 
+  // One step of a search's best path: its first and last frame, acoustic
+  // score, and whether it is speech (not silence or noise).
+  struct Segment {
+    int sf, ef;
+    std::int32_t ascr;
+    bool speech;
+  };
+  // Renumbers a path's frames from the utterance's start. PocketSphinx counts
+  // frames on from utterance to utterance, and the grammar decoder also hears
+  // audio scored again after an utterance (AlignScores), so the two
+  // decoders' numbers drift apart. A grammar path opens with a null step that
+  // carries the frame before its first one; a step that heard nothing (no
+  // frames, no score) marks no start.
+  static void CountFromStart(std::vector<Segment>& path);
+
   // After End: the acoustic score (natural log, over every frame) of each
   // word sequence (network ids) searched alone over the utterance's audio,
   // from the cepstral mean the utterance started with; nullopt where the

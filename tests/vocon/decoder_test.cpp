@@ -89,6 +89,31 @@ TEST(vocon_Decoder, TheMeanTakesInTheSameSilenceHoweverLongTheWait) {
   EXPECT_GT(no_wait[0] - short_wait[0], 0.5);
 }
 
+// Paths as the decoders gave them for three utterances in a row: the
+// grammar's opens with a null step a frame before the speech; the phone
+// loop's with silence at the first frame.
+TEST(vocon_Decoder, PathsCountFromTheUtterancesFirstFrame) {
+  using S = Decoder::Segment;
+  std::vector<S> first{{-1, -1, 0, false}, {0, 57, -4121, true}, {58, 92, -1284, true}, {92, 92, 0, false}};
+  const auto unchanged = first;
+  Decoder::CountFromStart(first);
+  EXPECT_EQ(first[1].sf, 0);  // already from the start: a null step moves nothing
+  EXPECT_EQ(first[2].ef, unchanged[2].ef);
+
+  std::vector<S> later{{88, 88, 0, false}, {89, 146, -3985, true}, {147, 181, -1295, true}, {181, 181, 0, false}};
+  Decoder::CountFromStart(later);
+  EXPECT_EQ(later[1].sf, 0);
+  EXPECT_EQ(later[2].ef, 92);
+  std::vector<S> loop{{89, 91, -300, false}, {92, 98, -700, true}};
+  Decoder::CountFromStart(loop);
+  EXPECT_EQ(loop[0].sf, 0);  // the loop's speech starts where the grammar's does, counted alike
+  EXPECT_EQ(loop[1].sf, 3);
+
+  std::vector<S> empty{{5, 5, 0, false}};
+  Decoder::CountFromStart(empty);
+  EXPECT_EQ(empty[0].sf, 5);
+}
+
 // "gear up" and "gear down", and the recognition of one utterance.
 struct GearGrammar {
   std::unique_ptr<Network> net;
