@@ -216,16 +216,9 @@ void ConfigurationScreen::Refresh() const {
 void ConfigurationScreen::SetUpButtons() {
   ButtonBoard& board = shell_.buttons;
   if (board.Find(Form::frm_Configure, "btn_Script")) return;
-  struct Row {
-    ButtonKind kind;
-    const char* name;  // also the picture
-    const char* word;
-    const char* tip;
-    int left, top;
-  };
   // Phrases on the right above, readbacks below, each list with its row of
   // buttons; the microphone and the script on the left under the voice.
-  static constexpr Row kRows[] = {
+  static constexpr ButtonPlace kRows[] = {
       {ButtonKind::SmallButton, "btn_Add", "add_grammar", "Click to add a grammar rule for this command.", 400, 176},
       {ButtonKind::SmallButton, "btn_Edit", "edit_grammar", "Click to edit the selected grammar rule.", 495, 176},
       {ButtonKind::SmallButton, "btn_Delete", "delete_grammar", "Click to delete the selected grammar rule.", 590,
@@ -246,14 +239,7 @@ void ConfigurationScreen::SetUpButtons() {
       {ButtonKind::MediumButton, "btn_VoiceTraining", "voice_training",
        "Click to train the speech recognition to your voice.", 203, 340},
   };
-  for (const Row& r : kRows) {
-    SkinnedButton& b = board.Add(r.kind, Form::frm_Configure, r.name);
-    b.button_type = r.word;
-    b.picture = r.name;
-    b.ToolTip = r.tip;
-    b.left = r.left;
-    b.top = r.top;
-  }
+  board.AddAll(Form::frm_Configure, kRows);
 }
 
 void ConfigurationScreen::LoadScreen() {

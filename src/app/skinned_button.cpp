@@ -40,6 +40,17 @@ SkinnedButton& ButtonBoard::Add(ButtonKind kind, Form owner, std::string name) {
   return *buttons_.back();
 }
 
+void ButtonBoard::AddAll(Form owner, std::span<const ButtonPlace> places) {
+  for (const ButtonPlace& p : places) {
+    SkinnedButton& b = Add(p.kind, owner, p.name);
+    b.button_type = p.word;
+    b.picture = p.name;
+    b.ToolTip = p.tip;
+    b.left = p.left;
+    b.top = p.top;
+  }
+}
+
 std::vector<SkinnedButton*> ButtonBoard::OnForm(Form f) const {
   std::vector<SkinnedButton*> out;
   for (const auto& b : buttons_)

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,11 +71,22 @@ class SkinnedButton {
   std::string name_;
 };
 
+// A button as a window lays it out: its kind, name (also its picture's),
+// the word its clicks send, tooltip and place.
+struct ButtonPlace {
+  ButtonKind kind;
+  const char* name;
+  const char* word;
+  const char* tip;
+  int left, top;
+};
+
 // Every skinned button of the program, by the window it sits on, in the
 // order the window holds them.
 class ButtonBoard {
  public:
   SkinnedButton& Add(ButtonKind kind, Form owner, std::string name);
+  void AddAll(Form owner, std::span<const ButtonPlace> places);
   std::vector<SkinnedButton*> OnForm(Form f) const;
   SkinnedButton* Find(Form owner, std::string_view name) const;
   // Ends the buttons of a form (their drawing lets go of them) before exit.

@@ -17,14 +17,7 @@ constexpr const char* kContinue = "Please press OK to continue...";
 constexpr const char* kTitle = "Voice Training";
 
 // The button rows: the prompt's buttons above, the profile's below.
-struct ButtonRow {
-  ButtonKind kind;
-  const char* name;  // also the picture
-  const char* word;
-  const char* tip;
-  int left, top;
-};
-constexpr ButtonRow kButtons[] = {
+constexpr ButtonPlace kButtons[] = {
     {ButtonKind::SmallButton, "btn_Record", "record", "Click to record yourself reading the prompt.", 15, 300},
     {ButtonKind::SmallButton, "btn_Play", "play", "Click to hear the recording of this prompt.", 120, 300},
     {ButtonKind::SmallButton, "btn_Delete", "delete_recording", "Click to delete the recording of this prompt.", 225,
@@ -111,7 +104,7 @@ void VoiceTrainingScreen::Register() {
   shell_.dialogs.OnMessageOk(kStartOverId, [this] {
     shell_.dialogs.host().HideMessage();
     std::string error;
-    if (session_ && !session_->StartOver(&error)) Tell("Start Over", error, kIconError);
+    if (session_ && !session_->StartOver(&error)) Ctx().Tell("Start Over", error, kIconError);
     lbl_Status = session_ && session_->RecordedCount() == 0 ? "Every recording of this profile has been deleted."
                                                             : "";
     Changed();
@@ -121,14 +114,7 @@ void VoiceTrainingScreen::Register() {
 void VoiceTrainingScreen::SetUpButtons() {
   ButtonBoard& board = shell_.buttons;
   if (board.Find(Form::frm_VoiceTraining, "btn_Record")) return;
-  for (const ButtonRow& r : kButtons) {
-    SkinnedButton& b = board.Add(r.kind, Form::frm_VoiceTraining, r.name);
-    b.button_type = r.word;
-    b.picture = r.name;
-    b.ToolTip = r.tip;
-    b.left = r.left;
-    b.top = r.top;
-  }
+  board.AddAll(Form::frm_VoiceTraining, kButtons);
   Refresh();
 }
 
@@ -137,15 +123,7 @@ int VoiceTrainingScreen::LevelPercent() const {
   return static_cast<int>(std::clamp((db + 60.0) * 100.0 / 60.0, 0.0, 100.0));
 }
 
-void VoiceTrainingScreen::Tell(const char* title, const std::string& text, int icon, const char* id, bool cancel) {
-  Message m;
-  m.title = title;
-  m.text = text;
-  m.icon = icon;
-  m.id = id;
-  m.cancel = cancel;
-  shell_.p.ctx.ui.ShowMessage(m);
-}
+const Context& VoiceTrainingScreen::Ctx() const { return shell_.p.ctx; }
 
 void VoiceTrainingScreen::Changed() {
   Refresh();
@@ -210,7 +188,7 @@ void VoiceTrainingScreen::Open() {
   std::vector<std::string> prompts =
       training::ReadPrompts(training::PromptsFile(shell_.p.ctx.program_folder), &error);
   if (prompts.empty()) {
-    Tell("Voice Training Unavailable", Paragraphs({error, kContinue}), kIconError);
+    Ctx().Tell("Voice Training Unavailable", Paragraphs({error, kContinue}), kIconError);
     return;
   }
   shell_.configurationScreen.SaveConfigureSelection();
@@ -264,14 +242,14 @@ bool VoiceTrainingScreen::EnsureSession() {
   if (session_ && session_->Profile() == profile_text) return true;
   session_.reset();
   if (profile_text.empty()) {
-    Tell(kTitle,
+    Ctx().Tell(kTitle,
          Paragraphs({"Please type a name for your voice profile first (your name, for example).", kContinue}),
          kIconInformation);
     return false;
   }
   std::string error;
   session_ = training::EnrolmentSession::Open(shell_.p.ctx.program_folder, profile_text, prompts_, &error);
-  if (!session_) Tell("Voice Profile Name", Paragraphs({error, kContinue}), kIconError);
+  if (!session_) Ctx().Tell("Voice Profile Name", Paragraphs({error, kContinue}), kIconError);
   return session_.has_value();
 }
 
@@ -288,7 +266,7 @@ void VoiceTrainingScreen::StartRecording() {
   std::string error = platform::kNoMicrophoneText;
   if (!capture_ || !capture_->Open(&error)) {
     capture_.reset();
-    Tell("No Microphone", Paragraphs({error, kContinue}), kIconError);
+    Ctx().Tell("No Microphone", Paragraphs({error, kContinue}), kIconError);
     return Changed();
   }
   {
@@ -332,7 +310,7 @@ void VoiceTrainingScreen::CaptureEnded(const std::string& error) {
   EndCapture();
   lbl_Status.clear();
   Changed();
-  Tell("Microphone Problem", Paragraphs({error, "The recording has not been saved.", kContinue}), kIconError);
+  Ctx().Tell("Microphone Problem", Paragraphs({error, "The recording has not been saved.", kContinue}), kIconError);
 }
 
 void VoiceTrainingScreen::FinishRecording() {
@@ -347,13 +325,13 @@ void VoiceTrainingScreen::FinishRecording() {
   Changed();
   const std::string problem = training::LevelProblemText(check.problem);
   if (check.problem == training::LevelProblem::kNoSignal)
-    return Tell("Recording Problem", Paragraphs({problem, "The recording has not been saved.", kContinue}),
+    return Ctx().Tell("Recording Problem", Paragraphs({problem, "The recording has not been saved.", kContinue}),
                 kIconWarning);
   pending_ = std::move(samples);
   pending_prompt_ = session_->Current();
-  Tell("Recording Problem",
+  Ctx().Ask("Recording Problem",
        Paragraphs({problem, "Press OK to keep this recording anyway, or Cancel to discard it."}), kIconWarning,
-       kKeepRecordingId, true);
+       kKeepRecordingId);
 }
 
 void VoiceTrainingScreen::SavePending() {
@@ -365,7 +343,7 @@ void VoiceTrainingScreen::SavePending() {
   if (!session_->Record(samples, &error)) {
     lbl_Status.clear();
     Changed();
-    return Tell("Recording Not Saved", Paragraphs({error, kContinue}), kIconError);
+    return Ctx().Tell("Recording Not Saved", Paragraphs({error, kContinue}), kIconError);
   }
   lbl_Status = "Prompt " + Count(pending_prompt_ + 1) + " has been recorded.";
   if (session_->RecordedCount() == session_->PromptCount())
@@ -380,11 +358,12 @@ void VoiceTrainingScreen::StopPlayback() {
 void VoiceTrainingScreen::Play() {
   if (!session_ || !session_->CurrentRecorded()) return;
   auto samples = session_->ReadRecording(session_->Current());
-  if (!samples) return Tell("Recording Unreadable", Paragraphs({"The recording cannot be read.", kContinue}), kIconError);
+  if (!samples)
+    return Ctx().Tell("Recording Unreadable", Paragraphs({"The recording cannot be read.", kContinue}), kIconError);
   if (!playback_ && make_playback) playback_ = make_playback();
   std::string error = platform::kNoSpeakerText;
   if (!playback_ || !playback_->Play(std::move(*samples), training::kRecordingRate, &error))
-    Tell("No Sound Output", Paragraphs({error, kContinue}), kIconError);
+    Ctx().Tell("No Sound Output", Paragraphs({error, kContinue}), kIconError);
 }
 
 void VoiceTrainingScreen::Move(bool (training::EnrolmentSession::*move)()) {
@@ -403,7 +382,7 @@ void VoiceTrainingScreen::DeleteRecording() {
   if (!session_ || !session_->CurrentRecorded()) return;
   StopPlayback();
   std::string error;
-  if (!session_->DeleteRecording(&error)) Tell("Delete Recording", Paragraphs({error, kContinue}), kIconError);
+  if (!session_->DeleteRecording(&error)) Ctx().Tell("Delete Recording", Paragraphs({error, kContinue}), kIconError);
   lbl_Status = "The recording of prompt " + Count(session_->Current() + 1) + " has been deleted.";
   Changed();
 }
@@ -411,18 +390,19 @@ void VoiceTrainingScreen::DeleteRecording() {
 void VoiceTrainingScreen::StartOver() {
   if (!session_ || session_->RecordedCount() == 0) return;
   StopPlayback();
-  Tell("Start Over?",
+  Ctx().Ask("Start Over?",
        Paragraphs({"You are about to delete all " + Count(session_->RecordedCount()) +
                        " recordings of the voice profile \"" + session_->Profile() +
                        "\".  An adapted model of the profile stays as it is.",
                    "Press OK to delete them, Cancel to keep them."}),
-       kIconWarning, kStartOverId, true);
+       kIconWarning, kStartOverId);
 }
 
 void VoiceTrainingScreen::Adapt() {
   if (!EnsureSession()) return Changed();
   std::string why;
-  if (!session_->EnoughToAdapt(&why)) return Tell("Not Enough Recordings", Paragraphs({why, kContinue}), kIconWarning);
+  if (!session_->EnoughToAdapt(&why))
+    return Ctx().Tell("Not Enough Recordings", Paragraphs({why, kContinue}), kIconWarning);
   StopPlayback();
   const std::string profile = session_->Profile();
   job_ = make_adaptation(profile);
@@ -474,12 +454,12 @@ void VoiceTrainingScreen::Adapt() {
                          "to be restarted.",
                      "gcompile_restart");
   } else if (IsCancel(error)) {
-    Tell("Voice Training Cancelled",
+    Ctx().Tell("Voice Training Cancelled",
          Paragraphs({"The adaptation was cancelled.  Nothing has changed: speech is recognised as before.",
                      kContinue}),
          kIconInformation);
   } else {
-    Tell("Voice Training Failed",
+    Ctx().Tell("Voice Training Failed",
          Paragraphs({"The speech model could not be adapted to your voice.  Nothing has changed: speech is "
                      "recognised as before.",
                      error, kContinue}),
@@ -498,7 +478,7 @@ void VoiceTrainingScreen::UseThisProfile() {
   const std::string profile = session_->Profile();
   std::string error;
   if (!training::UseProfile(shell_.p.ctx.program_folder, profile, &error)) {
-    Tell("Voice Profile Not Used",
+    Ctx().Tell("Voice Profile Not Used",
          Paragraphs({"The voice profile \"" + profile + "\" cannot be used.", error, kContinue}), kIconError);
   } else {
     RefreshActiveProfile();
@@ -515,7 +495,7 @@ void VoiceTrainingScreen::UseThisProfile() {
 void VoiceTrainingScreen::UseStandardModel() {
   std::string error;
   if (!training::UseProfile(shell_.p.ctx.program_folder, "", &error)) {
-    Tell("Standard Model Not Used", Paragraphs({error, kContinue}), kIconError);
+    Ctx().Tell("Standard Model Not Used", Paragraphs({error, kContinue}), kIconError);
   } else {
     RefreshActiveProfile();
     Changed();

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/context.h"
 #include "platform/audio_capture.h"
 #include "training/adaptation.h"
 #include "training/enrolment.h"
@@ -125,7 +126,7 @@ class VoiceTrainingScreen {
   void StopPlayback();
   // Previous, next or skip.
   void Move(bool (training::EnrolmentSession::*move)());
-  void Tell(const char* title, const std::string& text, int icon, const char* id = "", bool cancel = false);
+  const Context& Ctx() const;
 
   ProgramShell& shell_;
   std::vector<std::string> prompts_;

@@ -17,15 +17,28 @@ std::filesystem::path Context::File(std::string_view relative) const {
   return p;
 }
 
-void Context::Tell(std::string_view title, std::string_view text, int icon, std::string_view id) const {
+namespace {
+
+void Show(UserInterface& ui, std::string_view title, std::string_view text, int icon, std::string_view id,
+          bool cancel) {
   Message m;
   m.title = title;
   m.text = text;
   m.icon = icon;
   m.ok = true;
-  m.cancel = false;
+  m.cancel = cancel;
   m.id = id;
   ui.ShowMessage(m);
+}
+
+}  // namespace
+
+void Context::Tell(std::string_view title, std::string_view text, int icon, std::string_view id) const {
+  Show(ui, title, text, icon, id, false);
+}
+
+void Context::Ask(std::string_view title, std::string_view text, int icon, std::string_view id) const {
+  Show(ui, title, text, icon, id, true);
 }
 
 }  // namespace talvane

@@ -19,6 +19,8 @@ struct Context {
   std::filesystem::path File(std::string_view relative) const;
   // Shows a message with OK only.
   void Tell(std::string_view title, std::string_view text, int icon, std::string_view id = {}) const;
+  // Shows a question with OK and Cancel; the answer comes back under `id`.
+  void Ask(std::string_view title, std::string_view text, int icon, std::string_view id) const;
 };
 
 }  // namespace talvane
