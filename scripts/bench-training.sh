@@ -11,7 +11,8 @@
 #
 # Settings: COMMANDS (300), SEED (101, one the decoder was never tuned on),
 # CROSS (commands per cross-voice run, 100; 0: none), NOISE (1: the noisy
-# enrolment of voice NOISE_VOICE, 4), BUILD (build), WORK (build/bench-training).
+# enrolment of voice NOISE_VOICE, 4), MLLR (1: profiles also get the MLLR
+# transform), BUILD (build), WORK (build/bench-training).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${BUILD:-build}
@@ -57,7 +58,7 @@ enrol() {  # voice folder
 train() {  # profile folder
   local start end
   start=$(date +%s.%N)
-  "$TOOL" --program-folder "$PROGRAM" train "$1" "$2" --keep-active > "$WORK/train-$1.log" 2>&1
+  "$TOOL" --program-folder "$PROGRAM" train "$1" "$2" --keep-active $([ "${MLLR:-0}" = 1 ] && echo --mllr) > "$WORK/train-$1.log" 2>&1
   end=$(date +%s.%N)
   say "$1: adapted in $(awk "BEGIN { printf \"%.1f\", $end - $start }") s; $(grep '^#' "$PROGRAM/Models/$1/calibration.txt" | tail -1 | cut -c3-); $(grep confidence_shift "$PROGRAM/Models/$1/calibration.txt")"
 }

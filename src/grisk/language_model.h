@@ -42,6 +42,9 @@ struct LanguageModel {
 
 inline constexpr const char* kModelsFolder = "Models";
 inline constexpr const char* kCalibrationFile = "calibration.txt";
+// An adapted model's transform of its means (MLLR), applied by the decoder
+// whenever the model folder holds one.
+inline constexpr const char* kMllrFile = "mllr_matrix";
 
 // A profile name is a plain folder name: 1-40 letters, digits, spaces, '-',
 // '_' or '.', not starting with '.' or a space, not ending with a space (so

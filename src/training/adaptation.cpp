@@ -31,7 +31,7 @@ namespace talvane::training {
 namespace {
 
 constexpr int kSampleRate = 16000;
-constexpr int kSteps = 8;
+constexpr int kSteps = 8;  // without the transform
 
 // Where the sphinxtrain programs are: $TALVANE_SPHINXTRAIN, else Debian's
 // folder. sphinx_fe and pocketsphinx_mdef_convert are on the path.
@@ -84,8 +84,9 @@ class Pipeline {
     return false;
   }
   bool Cancelled() const { return o_.cancel && o_.cancel->load(); }
+  int Steps() const { return kSteps + (o_.mllr ? 1 : 0); }
   void Step(const std::string& text) {
-    if (o_.progress) o_.progress(Progress{step_, kSteps, text});
+    if (o_.progress) o_.progress(Progress{step_, Steps(), text});
     ++step_;
   }
   // Runs a tool with its output in the log; false (with the log's tail in
@@ -93,6 +94,7 @@ class Pipeline {
   bool Tool(const fs::path& program, const std::vector<std::string>& args, const char* what);
   bool PrepareBase();
   bool PrepareSpeech();
+  bool EstimateTransform();
 
   const AdaptOptions& o_;
   std::string* error_;
@@ -257,6 +259,31 @@ bool Pipeline::PrepareSpeech() {
   return true;
 }
 
+bool Pipeline::EstimateTransform() {
+  // Statistics again, now against the adapted model, and one transform of
+  // all its means that fits them best: what MAP could not move (densities
+  // the recordings hardly reached) moves with the rest.
+  Step("Estimating the speaker transform");
+  const fs::path accum = work_ / "accum-mllr";
+  std::error_code ec;
+  fs::create_directories(accum, ec);
+  if (!Tool(TrainerTool("bw"),
+            {"-hmmdir", staged_.string(), "-moddeffn", (base_ / "mdef.txt").string(), "-mixwfn",
+             (work_ / "mixture_weights").string(), "-ts2cbfn", ".ptm.", "-feat", "1s_c_d_dd", "-svspec",
+             "0-12/13-25/26-38", "-cmn", "batch", "-agc", "none", "-dictfn", (work_ / "words.dict").string(),
+             "-fdictfn", (staged_ / "noisedict").string(), "-ctlfn", (work_ / "fileids").string(), "-lsnfn",
+             (work_ / "transcription").string(), "-cepdir", (work_ / "feat").string(), "-accumdir", accum.string()},
+            "collecting the statistics for the transform"))
+    return false;
+  if (!Tool(TrainerTool("mllr_solve"),
+            {"-meanfn", (staged_ / "means").string(), "-varfn", (staged_ / "variances").string(), "-outmllrfn",
+             (staged_ / bgm::kMllrFile).string(), "-accumdir", accum.string()},
+            "estimating the transform"))
+    return false;
+  if (!FileExists(staged_ / bgm::kMllrFile)) return Fail("the training tools wrote no transform");
+  return true;
+}
+
 bool Pipeline::Run() {
   if (!IsValidProfileName(o_.profile)) return Fail("\"" + o_.profile + "\" is not a valid profile name");
   if (o_.speech.empty()) return Fail("there are no recordings to adapt from");
@@ -317,6 +344,7 @@ bool Pipeline::Run() {
             "writing the mixture weights"))
     return false;
   if (!IsCompleteModel(staged_)) return Fail("the training tools did not write a whole model");
+  if (o_.mllr && !EstimateTransform()) return false;
 
   Step("Calibrating the rejection");
   Calibration calibration{0, "not calibrated"};
@@ -341,7 +369,7 @@ bool Pipeline::Run() {
   if (!InstallModel(o_.program_folder, o_.profile, staged_, &e)) return Fail(e);
   Step("Switching to the profile");
   if (o_.activate && !UseProfile(o_.program_folder, o_.profile, &e)) return Fail(e);
-  if (o_.progress) o_.progress(Progress{kSteps, kSteps, "Done"});
+  if (o_.progress) o_.progress(Progress{Steps(), Steps(), "Done"});
   return true;
 }
 

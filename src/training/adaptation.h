@@ -53,6 +53,7 @@ struct AdaptOptions {
   std::string profile;
   std::vector<Utterance> speech;
   bool activate = true;     // name the profile in the manifest when done
+  bool mllr = false;        // also estimate a transform of the adapted means (MLLR)
   Calibrate calibrate;      // none: no calibration (shift 0)
   const std::atomic<bool>* cancel = nullptr;
   std::function<void(const Progress&)> progress;

@@ -14,6 +14,8 @@
 #include <mutex>
 #include <set>
 
+#include "grisk/language_model.h"
+
 namespace talvane::vocon {
 
 namespace {
@@ -126,6 +128,10 @@ std::unique_ptr<Decoder> Decoder::Create(const DecoderOptions& options, std::str
     }
     settings[k] = v;
   }
+  // A speaker's model may carry its own transform of the means (see the
+  // voice training); it is part of the model, for both searches.
+  const std::filesystem::path mllr = options.acoustic_model / bgm::kMllrFile;
+  if (std::error_code ec; !settings.count("mllr") && std::filesystem::exists(mllr, ec)) settings["mllr"] = mllr.string();
   settings["hmm"] = options.acoustic_model.string();
   settings["samprate"] = std::to_string(options.sample_rate);
 

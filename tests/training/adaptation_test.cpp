@@ -201,13 +201,9 @@ TEST(AdaptationRunner, ReportsProgressSuccessErrorsAndCancel) {
   EXPECT_NE(e.find("missing"), std::string::npos);
 }
 
-// The whole way: recordings of one voice, the real tools, the helper the
-// program runs, and the engine recognising with the adapted model.
-TEST(AdaptationEndToEnd, TheEngineRecognisesWithTheAdaptedModel) {
-  if (::access("/usr/lib/sphinxtrain/bw", X_OK) != 0) GTEST_SKIP() << "the sphinxtrain tools are not installed";
-  TempFolder program;
-  test::CopyProgram(program.path());
-  const fs::path training = TrainingFolder(program.path(), "Test Pilot");
+// Six recordings of one voice in Training/<profile>, with their transcripts.
+fs::path RecordSix(const fs::path& program, const std::string& profile) {
+  const fs::path training = TrainingFolder(program, profile);
   fs::create_directories(training);
   const char* const prompts[] = {
       "The pilot checked the weather before the long flight to the coast.",
@@ -224,6 +220,28 @@ TEST(AdaptationEndToEnd, TheEngineRecognisesWithTheAdaptedModel) {
     transcripts += name + "\t" + prompts[i] + "\n";
   }
   WriteFile(training / "transcripts.txt", transcripts);
+  return training;
+}
+
+// The engine's result for `text` said in voice 4, in the program folder.
+std::string Heard(const fs::path& program, const std::string& text) {
+  test::InDirectory here(program);
+  const fs::path wav = test::Speech(text, 4, 50);
+  test::UseWav(&wav);
+  const int rc = test::Send(SR_INIT);
+  const auto r = rc == SR_OK ? test::Recognize() : test::EngineResult{};
+  test::UseWav(nullptr);
+  if (rc == SR_OK) test::Send(SR_TERMINATE);
+  return rc == SR_OK ? std::string(Trim(r.text)) : "init failed " + std::to_string(rc);
+}
+
+// The whole way: recordings of one voice, the real tools, the helper the
+// program runs, and the engine recognising with the adapted model.
+TEST(AdaptationEndToEnd, TheEngineRecognisesWithTheAdaptedModel) {
+  if (::access("/usr/lib/sphinxtrain/bw", X_OK) != 0) GTEST_SKIP() << "the sphinxtrain tools are not installed";
+  TempFolder program;
+  test::CopyProgram(program.path());
+  const fs::path training = RecordSix(program.path(), "Test Pilot");
 
   std::vector<Progress> seen;
   std::string e;
@@ -239,16 +257,7 @@ TEST(AdaptationEndToEnd, TheEngineRecognisesWithTheAdaptedModel) {
   // Only the model is left in Models: no work files, no staging folder.
   EXPECT_EQ(ListFolder(program / "Models", true), std::vector<std::string>{"Test Pilot"});
 
-  {
-    test::InDirectory here(program.path());
-    const fs::path wav = test::Speech("gear down", 4, 50);
-    test::UseWav(&wav);
-    ASSERT_EQ(test::Send(SR_INIT), SR_OK);
-    const auto r = test::Recognize();
-    test::UseWav(nullptr);
-    test::Send(SR_TERMINATE);
-    EXPECT_EQ(Trim(r.text), "|701");
-  }
+  EXPECT_EQ(Heard(program.path(), "gear down"), "|701");
 
   // And back to the standard model: the engine no longer names the profile.
   auto run = test::RunTool({"--program-folder", program.path().string(), "use-profile", "-"});
@@ -256,6 +265,24 @@ TEST(AdaptationEndToEnd, TheEngineRecognisesWithTheAdaptedModel) {
   EXPECT_EQ(ActiveProfile(program.path()), "");
   run = test::RunTool({"--program-folder", program.path().string(), "profiles"});
   EXPECT_EQ(run.out, "  Test Pilot\n* (standard model)\n");
+}
+
+// The speaker transform on top: written into the model folder and applied
+// by the engine with the model (a transform it cannot read stops it).
+TEST(AdaptationEndToEnd, TheTransformGoesWithTheModel) {
+  if (::access("/usr/lib/sphinxtrain/mllr_solve", X_OK) != 0) GTEST_SKIP() << "the sphinxtrain tools are not installed";
+  TempFolder program;
+  test::CopyProgram(program.path());
+  const fs::path training = RecordSix(program.path(), "Transformed");
+  const auto run = test::RunTool({"--program-folder", program.path().string(), "train", "Transformed",
+                                  training.string(), "--mllr"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const fs::path matrix = ModelFolder(program.path(), "Transformed") / "mllr_matrix";
+  ASSERT_TRUE(fs::exists(matrix));
+  EXPECT_EQ(Heard(program.path(), "gear down"), "|701");
+
+  WriteFile(matrix, "1\n3\n13\n1.0 0.5\n");
+  EXPECT_EQ(Heard(program.path(), "gear down").rfind("init failed", 0), 0u);
 }
 
 }  // namespace

@@ -23,20 +23,23 @@ int Train(Invocation& inv) {
   const std::string profile = inv.args[0];
   const fs::path folder = fs::absolute(inv.args[1]);
   fs::path transcripts = folder / "transcripts.txt";
-  bool activate = true;
+  bool activate = true, mllr = false;
   for (std::size_t i = 2; i < inv.args.size(); ++i) {
     if (inv.args[i] == "--transcripts" && i + 1 < inv.args.size())
       transcripts = fs::absolute(inv.args[++i]);
     else if (inv.args[i] == "--keep-active")
       activate = false;
+    else if (inv.args[i] == "--mllr")
+      mllr = true;
     else
-      return UsageError("usage: talvane-tool train PROFILE WAV_FOLDER [--transcripts FILE] [--keep-active]");
+      return UsageError("usage: talvane-tool train PROFILE WAV_FOLDER [--transcripts FILE] [--keep-active] [--mllr]");
   }
   std::string error;
   training::AdaptOptions o;
   o.program_folder = fs::absolute(inv.ctx.program_folder);
   o.profile = profile;
   o.activate = activate;
+  o.mllr = mllr;
   o.speech = training::ReadTranscripts(transcripts, folder, &error);
   if (o.speech.empty()) {
     std::fprintf(stderr, "Voice Training: %s\n", error.c_str());
@@ -164,7 +167,7 @@ int NoisyCopy(Invocation& inv) {
 }
 
 const Registrar kTraining({
-    {"train", "PROFILE WAV_FOLDER [--transcripts FILE] [--keep-active]",
+    {"train", "PROFILE WAV_FOLDER [--transcripts FILE] [--keep-active] [--mllr]",
      "adapt the acoustic model to recordings (transcripts: NAME.wav TAB words; default WAV_FOLDER/transcripts.txt)",
      2, 6, Train},
     {"profiles", "", "list the voice profiles (* the one in use)", 0, 0, Profiles},
