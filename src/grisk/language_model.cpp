@@ -88,8 +88,9 @@ std::optional<LanguageModel> ParseLanguageModel(std::string_view text, const std
     } else if (key == "antonym_margin") {
       char* end = nullptr;
       const double v = std::strtod(value.c_str(), &end);
-      if (value.empty() || !end || *end || !std::isfinite(v) || v < 0 || v >= 0.02)
-        return fail("antonym_margin must be a score per frame from 0 to below 0.02");
+      // Below zero: only a swap that fits better by more than that rejects.
+      if (value.empty() || !end || *end || !std::isfinite(v) || std::fabs(v) >= 0.02)
+        return fail("antonym_margin must be a score per frame between -0.02 and 0.02");
       m.antonym_margin = v;
     } else if (key == "language") {
       // Informative only.

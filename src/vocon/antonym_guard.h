@@ -2,9 +2,10 @@
 // differ in one word ("gear up" / "gear down", "... on" / "... off"); when
 // the recogniser hears one and the other fits the speech almost as well,
 // acting on the result risks doing the opposite of what the pilot said, and
-// asking again is the better answer. The recogniser scores the sentence with
-// the word swapped for its opposite against the same audio and rejects the
-// result when the two are too close.
+// asking again is the better answer. The recogniser searches the result and
+// the sentence with the word swapped for its opposite together over the same
+// audio, the result handicapped by the margin, and rejects the result when
+// the swap wins.
 #pragma once
 
 #include <functional>
@@ -33,20 +34,6 @@ class AntonymPairs {
   void Add(const std::string& a, const std::string& b);
   std::unordered_map<std::string, std::vector<std::string>> of_;
 };
-
-// A hypothesis of the recogniser: its words, and its acoustic score per
-// frame (the higher the better).
-struct ScoredSentence {
-  std::vector<std::string> words;
-  double per_frame = 0;
-};
-
-// True when acting on `best` risks doing the opposite of what was said:
-// `other` has the same words but one, the two differing words are a pair,
-// and `other` scores no more than `margin` per frame below `best` (or above
-// it).
-bool TooCloseToAntonym(const AntonymPairs& pairs, const ScoredSentence& best, const ScoredSentence& other,
-                       double margin);
 
 // The sentences that differ from `words` in one word swapped for a word it
 // pairs with (each occurrence and each partner on its own), as far as

@@ -607,61 +607,70 @@ void Decoder::RestoreMean(ps_decoder_s* d, const MeanState& m) {
   c->nframe = m.nframe;
 }
 
-std::vector<std::optional<double>> Decoder::AlignScores(const Network& net,
-                                                        const std::vector<std::vector<std::uint32_t>>& sentences) {
-  std::vector<std::optional<double>> out(sentences.size());
-  if (in_utterance_ || !has_grammar_ || audio_.empty()) return out;
-  const MeanState after = SaveMean(ps_);
+std::optional<bool> Decoder::SwapWins(const Network& net, const std::vector<std::uint32_t>& result,
+                                     const std::vector<std::uint32_t>& other, double handicap) {
+  if (in_utterance_ || !has_grammar_ || audio_.empty() || result.empty() || other.empty()) return std::nullopt;
   logmath_t* lmath = ps_get_logmath(ps_);
-  const std::string main = "talvane" + std::to_string(grammar_serial_), align = "talvane-align";
-  for (std::size_t i = 0; i < sentences.size(); ++i) {
-    const auto& words = sentences[i];
-    if (words.empty()) continue;
-    // One state after each word; every way of saying a word equally good,
-    // so that only the sounds decide.
-    const auto n = static_cast<std::int32_t>(words.size());
-    fsg_model_t* fsg = fsg_model_init(align.c_str(), lmath, lw_, n + 1);
-    fsg->start_state = 0;
-    fsg->final_state = n;
-    std::set<std::string, std::less<>> names;
-    bool sayable = true;
-    for (std::int32_t k = 0; k < n; ++k) {
-      const auto& says = WordSays(net.Words()[words[static_cast<std::size_t>(k)]]);
+  const std::string main = "talvane" + std::to_string(grammar_serial_), align = "talvane-swap";
+  // Two chains of states from the start to the end, one for each sentence;
+  // every way of saying a word equally good, so that only the sounds
+  // decide; the result's first step carries the handicap (the other's, a
+  // negative one).
+  const auto states = static_cast<std::int32_t>(result.size() + other.size());
+  fsg_model_t* fsg = fsg_model_init(align.c_str(), lmath, lw_, states);
+  fsg->start_state = 0;
+  fsg->final_state = states - 1;
+  std::set<std::string, std::less<>> result_says, other_says;
+  bool sayable = true;
+  std::int32_t next = 1;
+  auto chain = [&](const std::vector<std::uint32_t>& words, std::int32_t first_logp,
+                   std::set<std::string, std::less<>>& says_of) {
+    std::int32_t from = 0;
+    for (std::size_t k = 0; k < words.size(); ++k) {
+      const std::int32_t to = k + 1 == words.size() ? fsg->final_state : next++;
+      const auto& says = WordSays(net.Words()[words[k]]);
       sayable = sayable && !says.empty();
       for (const Say& say : says) {
-        fsg_model_trans_add(fsg, k, k + 1, 0, fsg_model_word_add(fsg, say.name.c_str()));
-        names.insert(say.name);
+        fsg_model_trans_add(fsg, from, to, k == 0 ? first_logp : 0, fsg_model_word_add(fsg, say.name.c_str()));
+        says_of.insert(say.name);
       }
+      from = to;
     }
-    const bool ok = sayable && ps_set_fsg(ps_, align.c_str(), fsg) == 0 && ps_set_search(ps_, align.c_str()) == 0;
-    fsg_model_free(fsg);
-    if (ok) {
-      RestoreMean(ps_, start_mean_);
-      if (ps_start_utt(ps_) >= 0) {
-        ps_process_raw(ps_, audio_.data(), audio_.size(), FALSE, FALSE);
-        ps_end_utt(ps_);
-        std::int32_t score = 0;
-        if (ps_get_hyp(ps_, &score)) {
-          // Only a path through every word of the sentence counts. The
-          // silences and noises around and between its words count with
-          // their cost: otherwise a sentence that fits badly explains the
-          // sounds it lacks as noise for nothing.
-          double total = 0;
-          std::int32_t said = 0;
-          for (ps_seg_t* seg = ps_seg_iter(ps_); seg; seg = ps_seg_next(seg)) {
-            std::int32_t ascr = 0, lscr = 0, lback = 0;
-            ps_seg_prob(seg, &ascr, &lscr, &lback);
-            total += static_cast<double>(ascr) + lscr;
-            if (names.count(ps_seg_word(seg))) ++said;
-          }
-          if (said == n)
-            out[i] = logmath_log_to_ln(lmath, static_cast<int>(std::max<double>(total, INT32_MIN)));
+  };
+  chain(result, -logmath_ln_to_log(lmath, std::max(0.0, handicap)), result_says);
+  chain(other, -logmath_ln_to_log(lmath, std::max(0.0, -handicap)), other_says);
+  // The words the two sentences share say nothing about which one won.
+  std::set<std::string, std::less<>> only_result, only_other;
+  std::set_difference(result_says.begin(), result_says.end(), other_says.begin(), other_says.end(),
+                      std::inserter(only_result, only_result.end()));
+  std::set_difference(other_says.begin(), other_says.end(), result_says.begin(), result_says.end(),
+                      std::inserter(only_other, only_other.end()));
+  const bool ok = sayable && ps_set_fsg(ps_, align.c_str(), fsg) == 0 && ps_set_search(ps_, align.c_str()) == 0;
+  fsg_model_free(fsg);
+  std::optional<bool> out;
+  const MeanState after = SaveMean(ps_);
+  if (ok) {
+    RestoreMean(ps_, start_mean_);
+    if (ps_start_utt(ps_) >= 0) {
+      ps_process_raw(ps_, audio_.data(), audio_.size(), FALSE, FALSE);
+      ps_end_utt(ps_);
+      std::int32_t score = 0;
+      if (ps_get_hyp(ps_, &score)) {
+        // Only a path through every word of one of them counts.
+        std::size_t said = 0;
+        bool by_result = false, by_other = false;
+        for (ps_seg_t* seg = ps_seg_iter(ps_); seg; seg = ps_seg_next(seg)) {
+          const char* w = ps_seg_word(seg);
+          said += result_says.count(w) || other_says.count(w);
+          by_result = by_result || only_result.count(w);
+          by_other = by_other || only_other.count(w);
         }
+        if (by_other != by_result && said == (by_other ? other : result).size()) out = by_other;
       }
     }
-    ps_set_search(ps_, main.c_str());
-    ps_unset_search(ps_, align.c_str());
   }
+  ps_set_search(ps_, main.c_str());
+  ps_unset_search(ps_, align.c_str());
   RestoreMean(ps_, after);
   return out;
 }

@@ -87,19 +87,23 @@ class Decoder {
   };
   // Renumbers a path's frames from the utterance's start. PocketSphinx counts
   // frames on from utterance to utterance, and the grammar decoder also hears
-  // audio scored again after an utterance (AlignScores), so the two
+  // audio scored again after an utterance (SwapWins), so the two
   // decoders' numbers drift apart. A grammar path opens with a null step that
   // carries the frame before its first one; a step that heard nothing (no
   // frames, no score) marks no start.
   static void CountFromStart(std::vector<Segment>& path);
 
-  // After End: the acoustic score (natural log, over every frame) of each
-  // word sequence (network ids) searched alone over the utterance's audio,
-  // from the cepstral mean the utterance started with; nullopt where the
-  // search found no path through it. The grammar, and the cepstral mean the
-  // next utterance starts from, stay as End left them.
-  std::vector<std::optional<double>> AlignScores(const Network& net,
-                                                 const std::vector<std::vector<std::uint32_t>>& sentences);
+  // After End: whether `other` fits the utterance's audio better than
+  // `result` does with `handicap` (natural log, over the whole utterance)
+  // taken off it (a negative one is taken off `other`). The two sentences (network ids) are searched together,
+  // from the cepstral mean the utterance started with: scores of separate
+  // searches do not compare, since each frame is scored against the best
+  // state of its own search, and a sentence that fits badly is scored
+  // against a weaker best. nullopt when the search followed neither through.
+  // The grammar, and the cepstral mean the next utterance starts from, stay
+  // as End left them.
+  std::optional<bool> SwapWins(const Network& net, const std::vector<std::uint32_t>& result,
+                               const std::vector<std::uint32_t>& other, double handicap);
 
  private:
   Decoder() = default;

@@ -178,15 +178,19 @@ TEST(vocon_Decoder, SentencesScoredAgainLeaveTheNextUtteranceAsItWouldBe) {
   EXPECT_EQ(plain.Recognise(audio).frames, first.frames);
 
   const auto mean = scored.decoder->CepstralMean();
-  const auto scores = scored.decoder->AlignScores(*scored.net, {scored.up, scored.down, {}});
-  ASSERT_EQ(scores.size(), 3u);
-  ASSERT_TRUE(scores[0] && scores[1]);
-  EXPECT_GT(*scores[0], *scores[1]);  // what was said fits better
-  EXPECT_FALSE(scores[2]);            // no words, no path
+  auto& d = *scored.decoder;
+  const auto& net = *scored.net;
+  // What was said wins against its opposite, from either side, until the
+  // handicap outweighs how much better it fits; a handicap below zero helps.
+  EXPECT_EQ(d.SwapWins(net, scored.up, scored.down, 0), false);
+  EXPECT_EQ(d.SwapWins(net, scored.down, scored.up, 0), true);
+  EXPECT_EQ(d.SwapWins(net, scored.up, scored.down, 1000.0), true);
+  EXPECT_EQ(d.SwapWins(net, scored.down, scored.up, -1000.0), false);
+  EXPECT_EQ(d.SwapWins(net, scored.up, {}, 0), std::nullopt);  // no words, no search
   // The search scored the audio from the mean the utterance started with,
   // and left the mean the next one starts from.
-  EXPECT_EQ(scored.decoder->CepstralMean(), mean);
-  EXPECT_EQ(scored.decoder->AlignScores(*scored.net, {scored.up})[0], scores[0]);
+  EXPECT_EQ(d.CepstralMean(), mean);
+  EXPECT_EQ(d.SwapWins(net, scored.up, scored.down, 0), false);
 
   // The next utterance: the same words, frames and scores as in a decoder
   // that scored nothing again (its frames count from its own start).
