@@ -19,6 +19,7 @@ seed() {  # seed corpus files for a target
     fuzz_assignments) ls build/program/Data/Checklist_Assignments.dat ;;
     fuzz_ini) ls build/program/TV_Information.cfg demo/fsx.cfg ;;
     fuzz_inflight_event_map) ls data/sim_events.txt ;;
+    fuzz_antonym_pairs) ls data/antonyms.txt ;;
   esac 2>/dev/null || true
 }
 for t in "${targets[@]}"; do

@@ -89,8 +89,8 @@ std::optional<LanguageModel> ParseLanguageModel(std::string_view text, const std
       char* end = nullptr;
       const double v = std::strtod(value.c_str(), &end);
       // Below zero: only a swap that fits better by more than that rejects.
-      if (value.empty() || !end || *end || !std::isfinite(v) || std::fabs(v) >= 0.02)
-        return fail("antonym_margin must be a score per frame between -0.02 and 0.02");
+      if (value.empty() || !end || *end || !std::isfinite(v) || std::fabs(v) >= 1)
+        return fail("antonym_margin must be a score per frame between -1 and 1");
       m.antonym_margin = v;
     } else if (key == "language") {
       // Informative only.

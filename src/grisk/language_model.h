@@ -34,8 +34,8 @@ struct LanguageModel {
   // a line), looked for in the manifest's folder, then in the program
   // folder's Data (the manifest is in Grammars or Grammars/Test).
   // "antonym_margin = X": a result whose antonym-swapped sentence scores
-  // within X per frame of it (the decoder's units) is rejected. Without
-  // both, no result is checked.
+  // within X per frame of it (natural log) is rejected. Without both, no
+  // result is checked.
   std::filesystem::path antonyms;
   std::optional<double> antonym_margin;
 };
