@@ -32,12 +32,15 @@ bool EngineSpeech::Start(std::string& why) {
   return rc == SR_OK;
 }
 
+// The jobs hold the libraries, not this object: a job still queued or
+// running when the module ends outlives it, while the libraries own the
+// speech thread and end it first.
 void EngineSpeech::Recognize(std::function<void(Recognition)> done) {
   libs_.Speech().Post(
-      [this] {
+      [&libs = libs_] {
         std::vector<char16_t> buffer(SR_AGGREGATE_SIZE, u'\0');
         Recognition r;
-        r.result = Send(libs_, SR_RECOGNIZE, buffer.data(), &r.confidence);
+        r.result = Send(libs, SR_RECOGNIZE, buffer.data(), &r.confidence);
         r.text = Trim(Utf16ToCp1252(buffer.data()));
         return r;
       },
@@ -57,13 +60,13 @@ void EngineSpeech::SwitchResponses(const std::vector<std::string>& rules) {
   // flow accepts only the step's own, so a response of another step is
   // heard as invalid rather than taken.
   const std::int32_t code = rules.empty() ? SR_DEACTIVATE_RULES : SR_ACTIVATE_RULES;
-  libs_.Speech().Post([this, code] { return Send(libs_, code); });
+  libs_.Speech().Post([&libs = libs_, code] { return Send(libs, code); });
 }
 
 void EngineSpeech::Speak(int voice, std::string_view text) {
-  libs_.Speech().Post([this, voice, said = std::string(text)] {
-    if (libs_.fnKELOspeak_Call(KELO_SPEAK, voice, 100, 50, said) == KELO_OK)
-      libs_.fnKELOspeak_Call(KELO_WAIT, 0, kSpeechWaitMs, 0, "0");
+  libs_.Speech().Post([&libs = libs_, voice, said = std::string(text)] {
+    if (libs.fnKELOspeak_Call(KELO_SPEAK, voice, 100, 50, said) == KELO_OK)
+      libs.fnKELOspeak_Call(KELO_WAIT, 0, kSpeechWaitMs, 0, "0");
     return 0;
   });
 }
